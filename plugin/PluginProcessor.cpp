@@ -1,0 +1,215 @@
+#include "PluginProcessor.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace
+{
+constexpr double loopBarChoices[] = { 0.125, 0.25, 0.5, 1.0, 2.0, 4.0 };
+
+// Points the effect at a position for as long as this object lives.
+struct ScopedPosition
+{
+    ScopedPosition (ReverseEffect& e, juce::AudioPlayHead::CurrentPositionInfo& p) : effect (e) { effect.positionInfo = &p; }
+    ~ScopedPosition() { effect.positionInfo = nullptr; }
+    ReverseEffect& effect;
+};
+} // namespace
+
+CorvaneLoopAudioProcessor::CorvaneLoopAudioProcessor()
+    : juce::AudioProcessor (BusesProperties()
+                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+{
+    onOffSmoother.setTargetValue (1.0f);
+    mixSmoother.setTargetValue (1.0f);
+    reverse.fade = 0.005f;
+}
+
+CorvaneLoopAudioProcessor::~CorvaneLoopAudioProcessor() = default;
+
+//==============================================================================
+void CorvaneLoopAudioProcessor::prepareToPlay (double sampleRate, int samplesPerBlock)
+{
+    reverse.prepare (sampleRate, samplesPerBlock, 2);
+
+    mixSmoother.prepare (sampleRate, 0.04);
+    mixSmoother.current = mixSmoother.target;
+
+    onOffSmoother.prepare (sampleRate, 0.004);
+}
+
+void CorvaneLoopAudioProcessor::releaseResources()
+{
+}
+
+int CorvaneLoopAudioProcessor::computeSegmentLength (double bpm, int timeSigDenominator, double bars,
+                                                      double sampleRate, int capacity) noexcept
+{
+    if (! (std::isfinite (bpm) && bpm > 0.0) || capacity < 1)
+        return 0;
+
+    const double a = timeSigDenominator * bars;
+    const double b = 60.0 / bpm;
+    const double length = b * a * sampleRate;
+
+    if (! (length >= 1.0))
+        return 0;
+
+    if (length >= static_cast<double> (capacity))
+        return capacity;
+
+    return static_cast<int> (static_cast<int64_t> (length));
+}
+
+juce::AudioPlayHead::CurrentPositionInfo CorvaneLoopAudioProcessor::toCurrentPositionInfo (const juce::AudioPlayHead::PositionInfo& position)
+{
+    juce::AudioPlayHead::CurrentPositionInfo info;
+    info.bpm = position.getBpm().orFallback (0.0);
+
+    if (const auto signature = position.getTimeSignature())
+    {
+        info.timeSigNumerator = signature->numerator;
+        info.timeSigDenominator = signature->denominator;
+    }
+
+    info.timeInSamples = position.getTimeInSamples().orFallback (0);
+    info.isPlaying = position.getIsPlaying() || position.getIsRecording();
+    info.isRecording = position.getIsRecording();
+    return info;
+}
+
+void CorvaneLoopAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    auto* hostPlayHead = getPlayHead();
+
+    if (hostPlayHead == nullptr)
+        return;
+
+    const auto hostPosition = hostPlayHead->getPosition();
+
+    if (! hostPosition.hasValue())
+        return;
+
+    auto position = toCurrentPositionInfo (*hostPosition);
+    const ScopedPosition scopedPosition (reverse, position);
+
+    if (! position.isPlaying)
+        return;
+
+    const int length = computeSegmentLength (position.bpm, position.timeSigDenominator, loopBars,
+                                             getSampleRate(), reverse.getCapacity());
+
+    if (length < 1 || buffer.getNumChannels() < 2)
+        return;
+
+    reverse.segmentLength = length;
+
+    const int numSamples = buffer.getNumSamples();
+
+    if (numSamples <= 0)
+    {
+        reverse.process (wetLeft.data(), wetRight.data(), 0);
+        return;
+    }
+
+    float* left = buffer.getWritePointer (0);
+    float* right = buffer.getWritePointer (1);
+    const auto start = static_cast<uint64_t> (position.timeInSamples);
+
+    for (int offset = 0; offset < numSamples; offset += maxPieceSize)
+    {
+        position.timeInSamples = static_cast<juce::int64> (start + static_cast<uint64_t> (offset));
+        processPiece (left + offset, right + offset, juce::jmin (maxPieceSize, numSamples - offset));
+    }
+}
+
+void CorvaneLoopAudioProcessor::processPiece (float* left, float* right, int numSamples)
+{
+    std::copy (left, left + numSamples, wetLeft.begin());
+    std::copy (right, right + numSamples, wetRight.begin());
+
+    reverse.process (wetLeft.data(), wetRight.data(), numSamples);
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        const float g = onOffSmoother.getNextValue();
+        const float m = mixSmoother.getNextValue();
+
+        const float wetL = wetLeft[(size_t) i] * m + left[i] * (1.0f - m);
+        wetLeft[(size_t) i] = wetL;
+        const float wetR = wetRight[(size_t) i] * m + right[i] * (1.0f - m);
+        wetRight[(size_t) i] = wetR;
+
+        left[i] = wetL * g + left[i] * (1.0f - g);
+        right[i] = g * wetR + (1.0f - g) * right[i];
+    }
+}
+
+//==============================================================================
+void CorvaneLoopAudioProcessor::reverseChanged (float value)
+{
+    const juce::ScopedLock lock (getCallbackLock());
+    onOffSmoother.setTargetValue (std::nearbyint (value));
+}
+
+void CorvaneLoopAudioProcessor::fadeChanged (float value)
+{
+    reverse.fade.store (value * 0.5f, std::memory_order_relaxed);
+}
+
+void CorvaneLoopAudioProcessor::mixChanged (float value)
+{
+    const juce::ScopedLock lock (getCallbackLock());
+    mixSmoother.setTargetValue (value);
+}
+
+void CorvaneLoopAudioProcessor::loopChanged (float value)
+{
+    const juce::ScopedLock lock (getCallbackLock());
+    const float choice = std::nearbyint (value);
+
+    if (choice >= 0.0f && choice <= 5.0f)
+        loopBars = loopBarChoices[static_cast<int> (choice)];
+}
+
+bool CorvaneLoopAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    return layouts.getMainInputChannelSet() == juce::AudioChannelSet::stereo()
+        && layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+}
+
+//==============================================================================
+juce::AudioProcessorEditor* CorvaneLoopAudioProcessor::createEditor()
+{
+    return new juce::GenericAudioProcessorEditor (*this);
+}
+
+bool CorvaneLoopAudioProcessor::hasEditor() const { return true; }
+
+const juce::String CorvaneLoopAudioProcessor::getName() const { return JucePlugin_Name; }
+bool CorvaneLoopAudioProcessor::acceptsMidi() const { return false; }
+bool CorvaneLoopAudioProcessor::producesMidi() const { return false; }
+bool CorvaneLoopAudioProcessor::isMidiEffect() const { return false; }
+double CorvaneLoopAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+
+int CorvaneLoopAudioProcessor::getNumPrograms() { return 1; }
+int CorvaneLoopAudioProcessor::getCurrentProgram() { return 0; }
+void CorvaneLoopAudioProcessor::setCurrentProgram (int) {}
+const juce::String CorvaneLoopAudioProcessor::getProgramName (int) { return {}; }
+void CorvaneLoopAudioProcessor::changeProgramName (int, const juce::String&) {}
+
+//==============================================================================
+void CorvaneLoopAudioProcessor::getStateInformation (juce::MemoryBlock&)
+{
+}
+
+void CorvaneLoopAudioProcessor::setStateInformation (const void*, int)
+{
+}
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new CorvaneLoopAudioProcessor();
+}
