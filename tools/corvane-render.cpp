@@ -1,0 +1,228 @@
+// corvane-render: plays an audio file, or the built-in demo phrase, through
+// the plug-in's processor with a simulated playing transport and writes the
+// result as a WAV file.
+
+#include <juce_audio_formats/juce_audio_formats.h>
+#include <juce_events/juce_events.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "DemoInput.h"
+#include "OfflineRender.h"
+#include "RenderOptions.h"
+#include "plugin/PluginProcessor.h"
+
+namespace
+{
+int fail (const juce::String& message, int code = 1)
+{
+    std::fprintf (stderr, "corvane-render: %s\n", message.toRawUTF8());
+    return code;
+}
+
+bool sameFile (const juce::File& a, const juce::File& b)
+{
+    if (a == b)
+        return true;
+
+    std::error_code error;
+    return a.exists() && b.exists()
+        && std::filesystem::equivalent (a.getFullPathName().toStdString(), b.getFullPathName().toStdString(), error);
+}
+
+/** Draws a progress bar on a terminal once a render has taken longer than a moment. */
+class ProgressBar
+{
+public:
+    explicit ProgressBar (juce::int64 totalSamples)
+        : total (juce::jmax<juce::int64> (1, totalSamples)), enabled (isatty (fileno (stderr)) != 0)
+    {
+    }
+
+    ~ProgressBar()
+    {
+        if (shown)
+            std::fprintf (stderr, "\r%*s\r", 60, "");
+    }
+
+    void update (juce::int64 done)
+    {
+        if (! enabled)
+            return;
+
+        const auto now = juce::Time::getMillisecondCounterHiRes();
+
+        if (now - started < 300.0 || now - lastDrawn < 100.0)
+            return;
+
+        lastDrawn = now;
+        shown = true;
+        const int width = 40;
+        const auto filled = (int) (width * done / total);
+        std::fprintf (stderr, "\r[%s%s] %3d%%", juce::String::repeatedString ("#", filled).toRawUTF8(),
+                      juce::String::repeatedString (".", width - filled).toRawUTF8(), (int) (100 * done / total));
+        std::fflush (stderr);
+    }
+
+private:
+    juce::int64 total;
+    bool enabled;
+    bool shown = false;
+    double started = juce::Time::getMillisecondCounterHiRes();
+    double lastDrawn = 0.0;
+};
+
+bool readInput (const juce::File& file, juce::AudioBuffer<float>& audio, double& sampleRate, juce::String& error)
+{
+    if (! file.existsAsFile())
+    {
+        error = "cannot read '" + file.getFullPathName() + "': no such file";
+        return false;
+    }
+
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
+
+    if (reader == nullptr)
+    {
+        error = "cannot read '" + file.getFullPathName() + "': not a WAV or AIFF file";
+        return false;
+    }
+
+    if (reader->numChannels < 1 || reader->numChannels > 2)
+    {
+        error = "'" + file.getFullPathName() + "' has " + juce::String (reader->numChannels)
+              + " channels; give a mono or stereo file";
+        return false;
+    }
+
+    if (reader->lengthInSamples <= 0 || reader->lengthInSamples > std::numeric_limits<int>::max() / 2
+        || ! (reader->sampleRate >= 1000.0 && reader->sampleRate <= 768000.0))
+    {
+        error = "'" + file.getFullPathName() + "' has no usable length or sample rate";
+        return false;
+    }
+
+    const int length = (int) reader->lengthInSamples;
+    audio.setSize (2, length);
+
+    if (! reader->read (&audio, 0, length, 0, true, true))
+    {
+        error = "cannot read the audio of '" + file.getFullPathName() + "'";
+        return false;
+    }
+
+    if (reader->numChannels == 1)
+        audio.copyFrom (1, 0, audio, 0, 0, length);
+
+    sampleRate = reader->sampleRate;
+    return true;
+}
+
+bool writeOutput (const juce::File& file, const juce::AudioBuffer<float>& audio, double sampleRate, int bits)
+{
+    // Written beside the target and moved over it only when complete.
+    juce::TemporaryFile temporary (file);
+
+    {
+        auto stream = temporary.getFile().createOutputStream();
+
+        if (stream == nullptr)
+            return false;
+
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.get(), sampleRate, 2, bits, {}, 0));
+
+        if (writer == nullptr)
+            return false;
+
+        stream.release(); // the writer owns the stream now
+
+        if (! writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples()))
+            return false;
+    }
+
+    return temporary.overwriteTargetFileWithTemporary();
+}
+} // namespace
+
+int main (int argc, char* argv[])
+{
+    RenderOptions options;
+    const auto problem = options.parse (juce::StringArray (argv + 1, argc - 1));
+
+    if (options.help)
+    {
+        std::fputs (RenderOptions::usage().toRawUTF8(), stdout);
+        return 0;
+    }
+
+    if (problem.isNotEmpty())
+        return fail (problem + " (see --help)", 2);
+
+    const juce::ScopedJuceInitialiser_GUI juce;
+
+    const auto cwd = juce::File::getCurrentWorkingDirectory();
+    const auto outputFile = cwd.getChildFile (options.outputPath);
+
+    if (! outputFile.getParentDirectory().isDirectory())
+        return fail ("cannot write '" + outputFile.getFullPathName() + "': its folder does not exist");
+
+    if (outputFile.isDirectory())
+        return fail ("cannot write '" + outputFile.getFullPathName() + "': it is a folder");
+
+    juce::AudioBuffer<float> audio;
+    double sampleRate = options.sampleRate;
+
+    if (options.demo)
+    {
+        audio = makeDemoInput (sampleRate, options.bpm);
+    }
+    else
+    {
+        const auto inputFile = cwd.getChildFile (options.inputPath);
+
+        if (sameFile (inputFile, outputFile))
+            return fail ("the output '" + outputFile.getFullPathName() + "' is the input; choose another file");
+
+        juce::String error;
+
+        if (! readInput (inputFile, audio, sampleRate, error))
+            return fail (error);
+    }
+
+    CorvaneLoopAudioProcessor processor;
+    processor.setRateAndBufferSizeDetails (sampleRate, options.blockSize);
+    processor.prepareToPlay (sampleRate, options.blockSize);
+    processor.loopChanged ((float) options.loop);
+
+    HostTransport transport;
+    transport.sampleRate = sampleRate;
+    transport.bpm = options.bpm;
+    transport.numerator = options.numerator;
+    transport.denominator = options.denominator;
+    transport.timeInSamples = options.start;
+
+    {
+        ProgressBar progress (audio.getNumSamples());
+        renderInBlocks (processor, transport, audio, options.blockSize,
+                        [&progress] (juce::int64 done) { progress.update (done); });
+    }
+
+    processor.releaseResources();
+
+    if (! writeOutput (outputFile, audio, sampleRate, options.bitsPerSample))
+        return fail ("cannot write '" + outputFile.getFullPathName() + "'");
+
+    std::printf ("corvane-render: wrote %s: %.2f s at %g Hz, %s; %g bpm %d/%d, %s segments, blocks of %d, start %lld\n",
+                 outputFile.getFullPathName().toRawUTF8(),
+                 audio.getNumSamples() / sampleRate, sampleRate,
+                 options.bitsPerSample == 32 ? "32-bit float" : (juce::String (options.bitsPerSample) + "-bit").toRawUTF8(),
+                 options.bpm, options.numerator, options.denominator,
+                 RenderOptions::loopChoices()[options.loop].toRawUTF8(), options.blockSize,
+                 (long long) options.start);
+    return 0;
+}
