@@ -3,3 +3,10 @@
 #include "include_ostrel_lib.h"
 
 #include "AudioComponent.cpp"
+#include "NumberText.cpp"
+#include "ExoAudioParameter.cpp"
+#include "FloatArrayParameter.cpp"
+#include "SequencerSteps.cpp"
+#include "BPMAndTimeSignature.cpp"
+#include "PluginState.cpp"
+#include "ExoAudioProcessor.cpp"

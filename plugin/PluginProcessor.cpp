@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "ostrel/NumberText.h"
+
 namespace
 {
 constexpr double loopBarChoices[] = { 0.125, 0.25, 0.5, 1.0, 2.0, 4.0 };
@@ -17,13 +19,34 @@ struct ScopedPosition
 } // namespace
 
 CorvaneLoopAudioProcessor::CorvaneLoopAudioProcessor()
-    : juce::AudioProcessor (BusesProperties()
-                                .withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                                .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+    : ostrel::ExoAudioProcessor (BusesProperties()
+                                     .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                     .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
-    onOffSmoother.setTargetValue (1.0f);
-    mixSmoother.setTargetValue (1.0f);
-    reverse.fade = 0.005f;
+    const juce::StringArray loopChoices { "1/8 Bar", "1/4 Bar", "1/2 Bar", "1 Bar", "2 Bars", "4 Bars" };
+
+    pluginState.pluginFolderName = "Reverse";
+
+    pluginState.addAudioParameter (new ostrel::OnOffParameter (REVERSE, "Reverse", 1.0f, 0.0f, 1.0f, 0.0f));
+
+    // The declared default 0 lies below the minimum: Fade starts at 0.01.
+    pluginState.addAudioParameter (new ostrel::PercentParameter (FADE, "Fade", 0.0f, 0.01f, 1.0f, 0.0f));
+    pluginState.getParameter (FADE)->showOptionsMenu = false;
+
+    pluginState.addAudioParameter (new ostrel::MixParameter (MIX, "Dry/Wet", 1.0f, 0.0f, 1.0f, 0.01f));
+    pluginState.getParameter (MIX)->showOptionsMenu = false;
+
+    pluginState.addAudioParameter (new ostrel::ExoAudioParameter (LOOP, "Loop", 1.0f, 0.0f, 5.0f, 1.0f));
+    auto* loop = pluginState.getParameter (LOOP);
+    loop->choices = loopChoices;
+    loop->hasChoices = true;
+
+    // Each callback runs once now with the default, leaving the plug-in on,
+    // fully wet, with quarter-bar segments and the shortest fade.
+    pluginState.bindToFunction (REVERSE, [this] (float v) { reverseChanged (v); });
+    pluginState.bindToFunction (FADE, [this] (float v) { fadeChanged (v); });
+    pluginState.bindToFunction (MIX, [this] (float v) { mixChanged (v); });
+    pluginState.bindToFunction (LOOP, [this] (float v) { loopChanged (v); });
 }
 
 CorvaneLoopAudioProcessor::~CorvaneLoopAudioProcessor() = default;
@@ -150,7 +173,7 @@ void CorvaneLoopAudioProcessor::processPiece (float* left, float* right, int num
 void CorvaneLoopAudioProcessor::reverseChanged (float value)
 {
     const juce::ScopedLock lock (getCallbackLock());
-    onOffSmoother.setTargetValue (std::nearbyint (value));
+    onOffSmoother.setTargetValue ((float) ostrel::roundHalfEven (value));
 }
 
 void CorvaneLoopAudioProcessor::fadeChanged (float value)
@@ -167,9 +190,9 @@ void CorvaneLoopAudioProcessor::mixChanged (float value)
 void CorvaneLoopAudioProcessor::loopChanged (float value)
 {
     const juce::ScopedLock lock (getCallbackLock());
-    const float choice = std::nearbyint (value);
+    const double choice = ostrel::roundHalfEven (value);
 
-    if (choice >= 0.0f && choice <= 5.0f)
+    if (choice >= 0.0 && choice <= 5.0)
         loopBars = loopBarChoices[static_cast<int> (choice)];
 }
 
@@ -185,28 +208,7 @@ juce::AudioProcessorEditor* CorvaneLoopAudioProcessor::createEditor()
     return new juce::GenericAudioProcessorEditor (*this);
 }
 
-bool CorvaneLoopAudioProcessor::hasEditor() const { return true; }
-
-const juce::String CorvaneLoopAudioProcessor::getName() const { return JucePlugin_Name; }
-bool CorvaneLoopAudioProcessor::acceptsMidi() const { return false; }
-bool CorvaneLoopAudioProcessor::producesMidi() const { return false; }
-bool CorvaneLoopAudioProcessor::isMidiEffect() const { return false; }
-double CorvaneLoopAudioProcessor::getTailLengthSeconds() const { return 0.0; }
-
-int CorvaneLoopAudioProcessor::getNumPrograms() { return 1; }
-int CorvaneLoopAudioProcessor::getCurrentProgram() { return 0; }
-void CorvaneLoopAudioProcessor::setCurrentProgram (int) {}
 const juce::String CorvaneLoopAudioProcessor::getProgramName (int) { return {}; }
-void CorvaneLoopAudioProcessor::changeProgramName (int, const juce::String&) {}
-
-//==============================================================================
-void CorvaneLoopAudioProcessor::getStateInformation (juce::MemoryBlock&)
-{
-}
-
-void CorvaneLoopAudioProcessor::setStateInformation (const void*, int)
-{
-}
 
 //==============================================================================
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "ostrel/ExoAudioProcessor.h"
 #include "LinearSmoother.h"
 #include "ReverseEffect.h"
 
@@ -14,8 +15,10 @@ inline constexpr const char* MIX = "mix";
 inline constexpr const char* LOOP = "loop";
 
 /** The plug-in's processor: while the host's transport plays it reverses the
-    input in segments of loopBars bars and mixes the result with the input. */
-class CorvaneLoopAudioProcessor : public juce::AudioProcessor
+    input in segments of loopBars bars and mixes the result with the input.
+    Its four host parameters, in this order: Reverse ("revOn"), Fade ("fade"),
+    Dry/Wet ("mix") and Loop ("loop"). */
+class CorvaneLoopAudioProcessor : public ostrel::ExoAudioProcessor
 {
 public:
     CorvaneLoopAudioProcessor();
@@ -34,26 +37,14 @@ public:
 
     //==============================================================================
     juce::AudioProcessorEditor* createEditor() override;
-    bool hasEditor() const override;
 
-    const juce::String getName() const override;
-    bool acceptsMidi() const override;
-    bool producesMidi() const override;
-    bool isMidiEffect() const override;
-    double getTailLengthSeconds() const override;
-
-    int getNumPrograms() override;
-    int getCurrentProgram() override;
-    void setCurrentProgram (int index) override;
+    /** The one program has an empty name. */
     const juce::String getProgramName (int index) override;
-    void changeProgramName (int index, const juce::String& newName) override;
-
-    void getStateInformation (juce::MemoryBlock& destData) override;
-    void setStateInformation (const void* data, int sizeInBytes) override;
 
     //==============================================================================
-    // What the four settings do to the audio path; each takes the value in the
-    // setting's own units. Reverse, Dry/Wet and Loop wait for the running block.
+    // The parameters' callbacks: what the four settings do to the audio path.
+    // Each takes the value in the parameter's own units. Reverse, Dry/Wet and
+    // Loop take the callback lock, so they land between blocks.
 
     /** On/off, 0..1: rounded to 0 or 1 (halves to even) and crossfaded over 4 ms. */
     void reverseChanged (float value);

@@ -66,26 +66,71 @@ struct RenderCase
     juce::int64 start = 0;
     bool playing = true;
     int frames = 3 * 22050 + 777;
+
+    /** Parameter values (by name, normalised) set before processing starts.
+        Only settings without a ramp: Fade and Loop. */
+    std::vector<std::pair<juce::String, float>> settings;
+
+    /** Host automation: set before the first block that starts at or after the frame. */
+    struct Automation { int frame; juce::String name; float value; };
+    std::vector<Automation> automation;
 };
 
 juce::String describe (const RenderCase& c)
 {
     return juce::String (c.sampleRate) + " Hz, blocks of " + juce::String (c.blockSize) + ", " + juce::String (c.bpm)
          + " bpm " + juce::String (c.numerator) + "/" + juce::String (c.denominator) + ", start " + juce::String (c.start)
-         + (c.playing ? "" : ", stopped");
+         + (c.playing ? "" : ", stopped") + (c.settings.empty() ? "" : ", with settings")
+         + (c.automation.empty() ? "" : ", automated");
+}
+
+juce::AudioProcessorParameter* parameterNamed (juce::AudioProcessor& processor, const juce::String& name)
+{
+    for (auto* p : processor.getParameters())
+        if (p->getName (100) == name)
+            return p;
+
+    return nullptr;
 }
 
 std::vector<float> inProcess (const RenderCase& c, const std::vector<float>& left, const std::vector<float>& right)
 {
-    ProcessorRig rig (c.sampleRate, c.blockSize);
-    rig.transport.bpm = c.bpm;
-    rig.transport.numerator = c.numerator;
-    rig.transport.denominator = c.denominator;
-    rig.transport.timeInSamples = c.start;
-    rig.transport.playing = c.playing;
+    CorvaneLoopAudioProcessor processor;
+
+    for (const auto& [name, value] : c.settings)
+        parameterNamed (processor, name)->setValue (value);
+
+    processor.setRateAndBufferSizeDetails (c.sampleRate, c.blockSize);
+    processor.prepareToPlay (c.sampleRate, c.blockSize);
+
+    HostTransport transport;
+    transport.sampleRate = c.sampleRate;
+    transport.bpm = c.bpm;
+    transport.numerator = c.numerator;
+    transport.denominator = c.denominator;
+    transport.timeInSamples = c.start;
+    transport.playing = c.playing;
+    processor.setPlayHead (&transport);
 
     auto audio = ProcessorRig::stereo (left, right);
-    rig.render (audio);
+    auto automation = c.automation;
+    juce::MidiBuffer midi;
+
+    for (int done = 0; done < audio.getNumSamples(); done += c.blockSize)
+    {
+        for (auto& change : automation)
+            if (change.frame <= done)
+            {
+                parameterNamed (processor, change.name)->setValue (change.value);
+                change.frame = std::numeric_limits<int>::max();
+            }
+
+        juce::AudioBuffer<float> block (audio.getArrayOfWritePointers(), 2, done, juce::jmin (c.blockSize, audio.getNumSamples() - done));
+        processor.processBlock (block, midi);
+        transport.advance (block.getNumSamples());
+    }
+
+    processor.setPlayHead (nullptr);
 
     std::vector<float> interleaved;
 
@@ -134,7 +179,28 @@ protected:
         in.replaceWithData (interleaved.getData(), interleaved.getDataSize());
         out.deleteFile();
 
+        // Parameters are addressed by index, which differs between formats.
+        auto describeCommand = hostCommand;
+        describeCommand.set (describeCommand.indexOf ("render"), "describe");
+        const auto described = keyValues (run (describeCommand).output);
+        const auto indexOf = [&described] (const juce::String& name)
+        {
+            for (const auto& [key, value] : described)
+                if (key.startsWith ("param.") && key.endsWith (".name") && value == name)
+                    return key.fromFirstOccurrenceOf (".", false, false).upToFirstOccurrenceOf (".", false, false);
+
+            ADD_FAILURE() << "no parameter named " << name;
+            return juce::String ("999");
+        };
+
         auto command = hostCommand;
+
+        for (const auto& [name, value] : c.settings)
+            command.addArray ({ "--set-param", indexOf (name) + ":" + juce::String (value, 9) });
+
+        for (const auto& change : c.automation)
+            command.addArray ({ "--automate", juce::String (change.frame) + ":" + indexOf (change.name) + ":" + juce::String (change.value, 9) });
+
         command.addArray ({ "--in", in.getFullPathName(), "--out", out.getFullPathName(),
                             "--sample-rate", juce::String (c.sampleRate), "--block", juce::String (c.blockSize),
                             "--bpm", juce::String (c.bpm), "--numerator", juce::String (c.numerator),
@@ -190,6 +256,9 @@ const std::vector<RenderCase>& renderCases()
         c = {}; c.sampleRate = 48000.0; c.bpm = 90.0; c.numerator = 6; c.denominator = 8; c.blockSize = 1024; v.push_back (c);
         c = {}; c.playing = false; v.push_back (c);
         c = {}; c.blockSize = 70000; c.start = 5; c.frames = 150000; v.push_back (c);   // pieces of 65536 inside the plug-in
+        c = {}; c.settings = { { "Loop", 0.6f }, { "Fade", 1.0f } }; c.frames = 4 * 88200; v.push_back (c);
+        c = {}; c.automation = { { 30000, "Dry/Wet", 0.0f }, { 40000, "Reverse", 0.0f }, { 50000, "Reverse", 1.0f },
+                                 { 60000, "Dry/Wet", 0.7f }, { 61000, "Loop", 0.0f } }; v.push_back (c);
         return v;
     }();
     return cases;
@@ -326,4 +395,61 @@ TEST_F (PluginBinary, Lv2BundleIsListedAndDescribedByLilv)
     // No file in the bundle may carry a space in its name.
     for (const auto& entry : juce::RangedDirectoryIterator (juce::File (lv2Bundle), true, "*", juce::File::findFilesAndDirectories))
         EXPECT_FALSE (entry.getFile().getFileName().containsChar (' ')) << entry.getFile().getFullPathName();
+}
+
+TEST_F (PluginBinary, ParametersAsEveryFormatShowsThem)
+{
+    struct Expected { const char* name; const char* text; const char* value; };
+    const Expected expected[] = {
+        { "Reverse", "On", "1" }, { "Fade", "1.0%", "0" }, { "Dry/Wet", "0/100", "1" }, { "Loop", "1/4 Bar", "0.200000003" },
+    };
+
+    // VST2, through the dispatcher: in order, with the plug-in's texts.
+    {
+        auto values = keyValues (run ({ vst2Host, "describe", vst2Plugin }).output);
+        EXPECT_EQ (values["numParams"], "4");
+
+        for (int i = 0; i < 4; ++i)
+        {
+            const auto key = "param." + juce::String (i) + ".";
+            EXPECT_EQ (values[key + "name"], expected[i].name);
+            EXPECT_EQ (values[key + "display"], expected[i].text);
+            EXPECT_EQ (values[key + "label"], "");
+            EXPECT_EQ (values[key + "value"], expected[i].value);
+        }
+    }
+
+    // VST3, through JUCE's hosting: the same four first (the host adds its bypass after them).
+    {
+        auto values = keyValues (run ({ juceHost, "describe", "vst3", vst3Plugin }).output);
+
+        for (int i = 0; i < 4; ++i)
+        {
+            const auto key = "param." + juce::String (i) + ".";
+            EXPECT_EQ (values[key + "name"], expected[i].name);
+            EXPECT_EQ (values[key + "text"], expected[i].text);
+            EXPECT_EQ (values[key + "value"], expected[i].value);
+        }
+    }
+
+    // LV2 carries names and values but no display texts; hosts order them themselves.
+    {
+        auto values = keyValues (run ({ juceHost, "describe", "lv2", lv2Bundle }).output);
+
+        for (const auto& e : expected)
+        {
+            juce::String found;
+
+            for (const auto& [key, value] : values)
+                if (key.endsWith (".name") && value == e.name)
+                    found = values[key.upToLastOccurrenceOf (".", true, false) + "value"];
+
+            EXPECT_EQ (found, e.value) << e.name;
+        }
+
+        const auto description = juce::File (lv2Bundle).getChildFile ("dsp.ttl").loadFileAsString();
+
+        for (const char* id : { "plug:revOn", "plug:fade", "plug:mix", "plug:loop" })
+            EXPECT_TRUE (description.contains (id)) << "parameters are addressed by their IDs: " << id;
+    }
 }

@@ -33,6 +33,19 @@ TEST (RenderOptions, Defaults)
     EXPECT_EQ (options.start, 0);
     EXPECT_EQ (options.sampleRate, 44100.0);
     EXPECT_EQ (options.bitsPerSample, 32);
+    EXPECT_TRUE (options.reverse);
+    EXPECT_EQ (options.fade, 0.01);
+    EXPECT_EQ (options.mix, 1.0);
+}
+
+TEST (RenderOptions, EffectSettingsInTheParametersUnits)
+{
+    juce::String problem;
+    const auto options = parsed ("--demo --out x.wav --reverse off --fade 0.5 --mix 0.25", problem);
+    EXPECT_EQ (problem, juce::String());
+    EXPECT_FALSE (options.reverse);
+    EXPECT_EQ (options.fade, 0.5);
+    EXPECT_EQ (options.mix, 0.25);
 }
 
 TEST (RenderOptions, AcceptedValues)
@@ -85,6 +98,12 @@ TEST (RenderOptions, RefusedArguments)
         { "--demo --out x.wav --start 1.5", "--start" },
         { "--demo --out x.wav --sample-rate 100", "--sample-rate" },
         { "--demo --out x.wav --bits 8", "--bits" },
+        { "--demo --out x.wav --reverse maybe", "--reverse" },
+        { "--demo --out x.wav --fade 0", "--fade" },
+        { "--demo --out x.wav --fade 1.01", "--fade" },
+        { "--demo --out x.wav --mix -0.1", "--mix" },
+        { "--demo --out x.wav --mix 2", "--mix" },
+        { "--demo --out x.wav --mix inf", "--mix" },
         { "--demo --out x.wav --frobnicate 1", "--frobnicate" },
         { "--demo --out x.wav stray", "stray" },
         { "--demo --out", "--out" },

@@ -54,6 +54,9 @@ juce::String RenderOptions::usage()
            "  --time-signature N/D  host time signature, default 4/4\n"
            "  --loop L              segment length: 0..5 or \"1/8 Bar\", \"1/4 Bar\" (default),\n"
            "                        \"1/2 Bar\", \"1 Bar\", \"2 Bars\", \"4 Bars\"\n"
+           "  --reverse on|off      the effect switch, default on\n"
+           "  --fade F              fade of each reversed segment, 0.01 to 1, default 0.01\n"
+           "  --mix M               dry/wet, 0 (dry) to 1 (wet), default 1\n"
            "  --block N             samples per processing block, default 512\n"
            "  --start SAMPLES       host position of the first sample, default 0\n"
            "  --sample-rate R       sample rate of the demo input, default 44100\n"
@@ -82,7 +85,7 @@ juce::String RenderOptions::parse (const juce::StringArray& args)
             return "unexpected argument '" + option + "'";
 
         const bool known = juce::StringArray { "--in", "--out", "--bpm", "--time-signature", "--loop", "--block",
-                                               "--start", "--sample-rate", "--bits" }.contains (option);
+                                               "--start", "--sample-rate", "--bits", "--reverse", "--fade", "--mix" }.contains (option);
 
         if (! known)
             return "unknown option '" + option + "'";
@@ -127,6 +130,23 @@ juce::String RenderOptions::parse (const juce::StringArray& args)
                 loop = (int) integer;
             else
                 return "--loop takes 0..5 or one of " + loopChoices().joinIntoString (", ") + ", not '" + value + "'";
+        }
+        else if (option == "--reverse")
+        {
+            if (value != "on" && value != "off")
+                return "--reverse takes on or off, not '" + value + "'";
+
+            reverse = value == "on";
+        }
+        else if (option == "--fade")
+        {
+            if (! parseNumber (value, 0.01, 1.0, fade))
+                return "--fade takes a value from 0.01 to 1, not '" + value + "'";
+        }
+        else if (option == "--mix")
+        {
+            if (! parseNumber (value, 0.0, 1.0, mix))
+                return "--mix takes a value from 0 (dry) to 1 (wet), not '" + value + "'";
         }
         else if (option == "--block")
         {

@@ -12,6 +12,9 @@ struct RenderOptions
     int numerator = 4;
     int denominator = 4;
     int loop = 1;                    ///< choice index 0..5, "1/4 Bar" by default
+    bool reverse = true;             ///< the Reverse switch
+    double fade = 0.01;              ///< Fade, 0.01..1
+    double mix = 1.0;                ///< Dry/Wet, 0 (dry) ..1 (wet)
     int blockSize = 512;
     juce::int64 start = 0;
     double sampleRate = 44100.0;     ///< for the demo input

@@ -195,9 +195,22 @@ int main (int argc, char* argv[])
     }
 
     CorvaneLoopAudioProcessor processor;
+
+    // Settings go through the parameters, as a host sets them, before the
+    // processor is prepared: the render starts at them without ramps.
+    const auto setParameter = [&processor] (const char* id, double value)
+    {
+        auto* parameter = processor.pluginState.getParameter (id);
+        parameter->setValue (parameter->range.convertTo0to1 ((float) value));
+    };
+
+    setParameter (REVERSE, options.reverse ? 1.0 : 0.0);
+    setParameter (FADE, options.fade);
+    setParameter (MIX, options.mix);
+    setParameter (LOOP, options.loop);
+
     processor.setRateAndBufferSizeDetails (sampleRate, options.blockSize);
     processor.prepareToPlay (sampleRate, options.blockSize);
-    processor.loopChanged ((float) options.loop);
 
     HostTransport transport;
     transport.sampleRate = sampleRate;
@@ -217,12 +230,17 @@ int main (int argc, char* argv[])
     if (! writeOutput (outputFile, audio, sampleRate, options.bitsPerSample))
         return fail ("cannot write '" + outputFile.getFullPathName() + "'");
 
-    std::printf ("corvane-render: wrote %s: %.2f s at %g Hz, %s; %g bpm %d/%d, %s segments, blocks of %d, start %lld\n",
+    std::printf ("corvane-render: wrote %s: %.2f s at %g Hz, %s; %g bpm %d/%d, %s segments, reverse %s, fade %s, mix %s,"
+                 " blocks of %d, start %lld\n",
                  outputFile.getFullPathName().toRawUTF8(),
                  audio.getNumSamples() / sampleRate, sampleRate,
                  options.bitsPerSample == 32 ? "32-bit float" : (juce::String (options.bitsPerSample) + "-bit").toRawUTF8(),
                  options.bpm, options.numerator, options.denominator,
-                 RenderOptions::loopChoices()[options.loop].toRawUTF8(), options.blockSize,
+                 RenderOptions::loopChoices()[options.loop].toRawUTF8(),
+                 processor.getParameters()[0]->getCurrentValueAsText().toRawUTF8(),
+                 processor.getParameters()[1]->getCurrentValueAsText().toRawUTF8(),
+                 processor.getParameters()[2]->getCurrentValueAsText().toRawUTF8(),
+                 options.blockSize,
                  (long long) options.start);
     return 0;
 }

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
@@ -513,6 +514,9 @@ struct RenderOptions
     juce::int64 start = 0;
     bool playing = true;
     std::vector<std::pair<int, float>> params;
+
+    struct Automation { juce::int64 frame; int index; float value; };
+    std::vector<Automation> automation;   ///< each set before the first block starting at or after its frame
 };
 
 double parseNumber (const juce::String& option, const juce::String& text)
@@ -554,7 +558,7 @@ RenderOptions parseRenderOptions (const juce::StringArray& args, int first)
 
         const auto value = args[++i];
 
-        if (option != "--set-param" && ! seen.insert (option).second)
+        if (option != "--set-param" && option != "--automate" && ! seen.insert (option).second)
             fail (exitBadArguments, option + " given twice");
 
         if (option == "--in")
@@ -633,6 +637,22 @@ RenderOptions parseRenderOptions (const juce::StringArray& args, int first)
                 fail (exitBadArguments, "--set-param: value must be normalised to 0..1 in '" + value + "'");
 
             o.params.emplace_back ((int) index, (float) v);
+        }
+        else if (option == "--automate")
+        {
+            const auto parts = juce::StringArray::fromTokens (value, ":", {});
+
+            if (parts.size() != 3)
+                fail (exitBadArguments, "--automate expects FRAME:INDEX:VALUE, got '" + value + "'");
+
+            const auto frame = parseInteger (option, parts[0]);
+            const auto index = parseInteger (option, parts[1]);
+            const auto v = parseNumber (option, parts[2]);
+
+            if (frame < 0 || index < 0 || index > 1000000 || v < 0.0 || v > 1.0)
+                fail (exitBadArguments, "--automate: bad FRAME:INDEX:VALUE '" + value + "'");
+
+            o.automation.push_back ({ frame, (int) index, (float) v });
         }
         else
         {
@@ -715,7 +735,7 @@ void writeInterleavedStereo (const juce::File& file, const std::vector<float>& s
     }
 }
 
-int render (Format format, const juce::String& pluginArg, const RenderOptions& o)
+int render (Format format, const juce::String& pluginArg, RenderOptions o)
 {
     auto interleaved = readInterleavedStereo (o.in);
 
@@ -728,6 +748,10 @@ int render (Format format, const juce::String& pluginArg, const RenderOptions& o
     auto& p = *host.instance;
 
     const auto& params = p.getParameters();
+
+    for (const auto& change : o.automation)
+        if (change.index >= params.size())
+            fail (exitBadArguments, "--automate: the plug-in has no parameter " + juce::String (change.index));
 
     for (const auto& [index, value] : o.params)
         if (index >= params.size())
@@ -780,6 +804,14 @@ int render (Format format, const juce::String& pluginArg, const RenderOptions& o
             right[i] = src[2 * i + 1];
         }
 
+        // Automation lands between blocks, as hosts send it.
+        for (auto& change : o.automation)
+            if (change.frame <= done)
+            {
+                params[change.index]->setValue (change.value);
+                change.frame = std::numeric_limits<juce::int64>::max();
+            }
+
         playHead.position = o.start + done;
         midi.clear();
         p.processBlock (buffer, midi);
@@ -808,7 +840,7 @@ const char* const usage =
     "usage: corvane-juce-host describe vst3|lv2 PLUGIN\n"
     "       corvane-juce-host render vst3|lv2 PLUGIN --in IN.f32 --out OUT.f32 --sample-rate R"
     " --block N --bpm X --numerator A --denominator B --start S [--playing 1|0]"
-    " [--set-param INDEX:VALUE]...\n";
+    " [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...\n";
 
 int run (const juce::StringArray& args)
 {

@@ -7,7 +7,7 @@
 //   corvane-vst2-host describe PLUGIN.so
 //   corvane-vst2-host render PLUGIN.so --in IN.f32 --out OUT.f32
 //       --sample-rate R --block N --bpm X --numerator A --denominator B
-//       --start S [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]...
+//       --start S [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...
 //
 // describe prints key=value lines on stdout. render reads and writes raw
 // little-endian float32 interleaved stereo.
@@ -433,6 +433,7 @@ struct ParameterChange
 {
     int index;
     float value;
+    long long frame = -1;   ///< with --automate: set before the first block starting at or after this frame
 };
 
 struct RenderOptions
@@ -554,11 +555,24 @@ std::string parseRenderArguments (int argc, char** argv, RenderOptions& options)
                 return std::string ("bad --tempo-valid ") + value + " (expected 1 or 0)";
             options.tempoValid = flag != 0;
         }
-        else if (option == "--set-param")
+        else if (option == "--set-param" || option == "--automate")
         {
-            const std::string text = value;
-            const auto colon = text.find (':');
+            std::string text = value;
             ParameterChange change {};
+
+            if (option == "--automate")
+            {
+                const auto first = text.find (':');
+                int frame = 0;
+
+                if (first == std::string::npos || ! parseInt (text.substr (0, first).c_str(), 0, std::numeric_limits<int>::max(), frame))
+                    return "bad --automate " + text + " (expected FRAME:INDEX:VALUE)";
+
+                change.frame = frame;
+                text = text.substr (first + 1);
+            }
+
+            const auto colon = text.find (':');
             double parameterValue = 0.0;
 
             if (colon == std::string::npos
@@ -778,7 +792,8 @@ int render (int argc, char** argv)
 
     if (effect->setParameter != nullptr)
         for (const auto& change : options.parameters)
-            effect->setParameter (effect, change.index, change.value);
+            if (change.frame < 0)
+                effect->setParameter (effect, change.index, change.value);
 
     // Valid before the plug-in is resumed, in case it asks for the transport early.
     updateTimeInfo (options, 0);
@@ -828,6 +843,15 @@ int render (int argc, char** argv)
         for (auto& buffer : outputBuffers)
             std::fill (buffer.begin(), buffer.end(), 0.0f);
 
+        // Automation lands between blocks, as hosts send it.
+        if (effect->setParameter != nullptr)
+            for (auto& change : options.parameters)
+                if (change.frame >= 0 && change.frame <= framesDone)
+                {
+                    effect->setParameter (effect, change.index, change.value);
+                    change.frame = std::numeric_limits<long long>::max();
+                }
+
         updateTimeInfo (options, framesDone);
         effect->processReplacing (effect, inputArray, outputPointers.data(), frames);
 
@@ -864,7 +888,7 @@ void printUsage()
                   "usage: corvane-vst2-host describe PLUGIN.so\n"
                   "       corvane-vst2-host render PLUGIN.so --in IN.f32 --out OUT.f32 --sample-rate R --block N\n"
                   "                         --bpm X --numerator A --denominator B --start S\n"
-                  "                         [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]...\n");
+                  "                         [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...\n");
 }
 
 } // namespace
