@@ -1,5 +1,7 @@
 #include "ExoAudioProcessor.h"
 
+#include "NumberText.h"
+
 namespace ostrel
 {
 
@@ -33,8 +35,168 @@ void ExoAudioProcessor::setCurrentProgram (int) {}
 const juce::String ExoAudioProcessor::getProgramName (int) { return pluginState.presetName; }
 void ExoAudioProcessor::changeProgramName (int, const juce::String&) {}
 
-void ExoAudioProcessor::getStateInformation (juce::MemoryBlock&) {}
-void ExoAudioProcessor::setStateInformation (const void*, int) {}
+//==============================================================================
+namespace
+{
+constexpr juce::uint32 chunkMagic = 0x21324356; // the bytes "VC2!" read little-endian
+
+void storeSize (PluginState& state, const char* name, int size)
+{
+    if (auto* text = state.getStringParameter (name))
+        text->value = juce::String (size);
+    else
+        state.addStringParameter (name, juce::String (size));
+}
+
+int rememberedSize (PluginState& state, const char* name)
+{
+    auto* text = state.getStringParameter (name);
+    const int size = text != nullptr ? ostrel::readInteger (text->value) : 0;
+    return size > 0 && size <= ExoAudioProcessor::maxEditorSide ? size : 0;
+}
+
+// The deepest element nesting in an XML text, found without building
+// anything: the parser recurses once per level, so depth is checked first.
+// Quoted attribute values, comments, CDATA sections and processing
+// instructions are stepped over. Returns -1 for a document type declaration,
+// whose entity definitions could expand without bound.
+int nestingDepth (juce::CharPointer_UTF8 t)
+{
+    int depth = 0, deepest = 0;
+
+    while (! t.isEmpty())
+    {
+        if (*t != '<')
+        {
+            ++t;
+            continue;
+        }
+
+        if (t.compareUpTo (juce::CharPointer_ASCII ("<!--"), 4) == 0)
+        {
+            const auto end = t.indexOf (juce::CharPointer_ASCII ("-->"));
+            if (end < 0) return depth;
+            t += end + 3;
+        }
+        else if (t.compareUpTo (juce::CharPointer_ASCII ("<![CDATA["), 9) == 0)
+        {
+            const auto end = t.indexOf (juce::CharPointer_ASCII ("]]>"));
+            if (end < 0) return depth;
+            t += end + 3;
+        }
+        else if (t.compareUpTo (juce::CharPointer_ASCII ("<!"), 2) == 0)
+        {
+            return -1;
+        }
+        else if (t.compareUpTo (juce::CharPointer_ASCII ("<?"), 2) == 0)
+        {
+            const auto end = t.indexOf (juce::CharPointer_ASCII ("?>"));
+            if (end < 0) return depth;
+            t += end + 2;
+        }
+        else
+        {
+            ++t;
+            const bool closing = *t == '/';
+            juce::juce_wchar quote = 0, previous = 0;
+
+            while (! t.isEmpty())
+            {
+                const auto c = t.getAndAdvance();
+
+                if (quote != 0)
+                {
+                    if (c == quote) quote = 0;
+                }
+                else if (c == '"' || c == '\'')
+                {
+                    quote = c;
+                }
+                else if (c == '>')
+                {
+                    break;
+                }
+
+                previous = c;
+            }
+
+            if (closing)
+                --depth;
+            else if (previous != '/')
+                deepest = juce::jmax (deepest, ++depth);
+        }
+    }
+
+    return juce::jmax (deepest, depth);
+}
+} // namespace
+
+std::unique_ptr<juce::XmlElement> ExoAudioProcessor::documentFromChunk (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes < 9)
+        return {};
+
+    const auto* bytes = static_cast<const char*> (data);
+
+    if (juce::ByteOrder::littleEndianInt (bytes) != chunkMagic)
+        return {};
+
+    const auto declared = (juce::int32) juce::ByteOrder::littleEndianInt (bytes + 4);
+
+    if (declared <= 0)
+        return {};
+
+    const auto length = juce::jmin (sizeInBytes - 8, (int) declared);
+
+    if (length > maxDocumentBytes || ! juce::CharPointer_UTF8::isValidString (bytes + 8, length))
+        return {};
+
+    const auto text = juce::String::fromUTF8 (bytes + 8, length);
+    const auto depth = nestingDepth (text.getCharPointer());
+
+    if (depth < 0 || depth > maxDocumentDepth)
+        return {};
+
+    return juce::XmlDocument::parse (text);
+}
+
+void ExoAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    if (lastEditorWidth.load (std::memory_order_relaxed) > 0)
+    {
+        storeSize (pluginState, "UIWidth", lastEditorWidth.load (std::memory_order_relaxed));
+        storeSize (pluginState, "UIHeight", lastEditorHeight.load (std::memory_order_relaxed));
+    }
+
+    const auto document = pluginState.convertStateToXml();
+
+    {
+        juce::MemoryOutputStream out (destData, false);
+        out.writeInt ((int) chunkMagic);
+        out.writeInt (0); // the length, filled in below
+        document->writeTo (out, juce::XmlElement::TextFormat().singleLine().withoutHeader());
+        out.writeByte (0);
+    }
+
+    const auto textLength = (juce::uint32) (destData.getSize() - 9);
+    auto* lengthBytes = static_cast<juce::uint8*> (destData.getData()) + 4;
+
+    for (int i = 0; i < 4; ++i)
+        lengthBytes[i] = (juce::uint8) (textLength >> (8 * i));
+}
+
+void ExoAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    {
+        const juce::ScopedLock lock (getCallbackLock());
+
+        if (const auto document = documentFromChunk (data, sizeInBytes))
+            pluginState.updateStateFromXML (document.get());
+    }
+
+    lastEditorWidth = rememberedSize (pluginState, "UIWidth");
+    lastEditorHeight = rememberedSize (pluginState, "UIHeight");
+}
 
 const juce::String ExoAudioProcessor::getInputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }
 const juce::String ExoAudioProcessor::getOutputChannelName (int channelIndex) const { return juce::String (channelIndex + 1); }

@@ -32,8 +32,28 @@ public:
     const juce::String getProgramName (int index) override;
     void changeProgramName (int index, const juce::String& newName) override;
 
+    /** The state chunk: the bytes "VC2!", the document's length (32-bit
+        little-endian), the state document as one line of UTF-8 XML, a zero
+        byte. Records the editor size first when one is known. */
     void getStateInformation (juce::MemoryBlock& destData) override;
+
+    /** Loads a state chunk under the callback lock. Anything that is not a
+        well-formed chunk holding a state document loads nothing. */
     void setStateInformation (const void* data, int sizeInBytes) override;
+
+    /** The state document held by a chunk, or nullptr when the bytes hold
+        none: too short, another magic number, a length of 0 or less, text
+        that is not UTF-8 or not well-formed XML, or beyond the limits below. */
+    static std::unique_ptr<juce::XmlElement> documentFromChunk (const void* data, int sizeInBytes);
+
+    /** The largest document text a chunk may carry, and the deepest element
+        nesting it may have: far beyond any real state, and small enough that
+        a hostile chunk cannot exhaust memory or the stack. */
+    static constexpr int maxDocumentBytes = 16 * 1024 * 1024;
+    static constexpr int maxDocumentDepth = 64;
+
+    /** Editor sizes read from a chunk outside 1..maxEditorSide count as none. */
+    static constexpr int maxEditorSide = 16384;
 
     const juce::String getInputChannelName (int channelIndex) const override;
     const juce::String getOutputChannelName (int channelIndex) const override;

@@ -36,7 +36,7 @@ void FloatArrayParameter::setFromString (const juce::String& text)
         const juce::ScopedLock sl (lock);
 
         for (int i = 0; i < juce::jmin (size, tokens.size()); ++i)
-            data[i] = decimalText ? (float) tokens[i].getDoubleValue() : (float) tokens[i].getIntValue() / 100.0f;
+            data[i] = decimalText ? (float) tokens[i].getDoubleValue() : (float) readInteger (tokens[i]) / 100.0f;
     }
 
     for (int i = listeners.size(); --i >= 0;)

@@ -35,12 +35,24 @@ public:
         ~Listener() = default;
     };
 
-    ModulationMatrixState (juce::AudioProcessor* owner, int rowCount)
-        : processor (owner), numRows (juce::jmax (0, rowCount))
-    {
-        for (int i = 0; i < numRows; ++i)
-            rows.add (new Row())->index = i;
-    }
+    ModulationMatrixState (juce::AudioProcessor* owner, int rowCount);
+
+    /** The rows as attributes of one "Matrix" element: Row0source,
+        Row0sourceName, Row0dest, Row0destName, Row0enabled, Row0modAmt,
+        Row0index, then row 1 and so on. */
+    std::unique_ptr<juce::XmlElement> getStateAsXml() const;
+
+    /** Routes a row. Both names real: the row is enabled with the given
+        indices; a destination of "---": disabled and zeroed. The names are
+        stored either way. Row must be below the number of rows. */
+    void setRow (int row, int source, int destination, const juce::String& sourceName, const juce::String& destinationName);
+
+    /** Clears a row's destination and disables it. */
+    void setDestinationForRow (int row, int unused, const juce::String& destinationName);
+
+    /** Reads the rows from the "Matrix" child of a state document's root;
+        without one, the current rows are announced again. */
+    void loadFromXml (const juce::XmlElement& root);
 
     juce::AudioProcessor* processor = nullptr;
     std::unique_ptr<juce::StringArray> sourceNames = std::make_unique<juce::StringArray>();

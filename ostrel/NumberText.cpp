@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace ostrel
 {
@@ -20,6 +21,23 @@ double roundHalfEven (double value) noexcept
         return lower + 1.0;
 
     return std::fmod (lower, 2.0) == 0.0 ? lower : lower + 1.0;
+}
+
+int readInteger (const juce::String& text)
+{
+    auto p = text.getCharPointer().findEndOfWhitespace();
+    const bool negative = *p == '-';
+
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    juce::int64 value = 0;
+
+    while (p.isDigit())
+        value = juce::jmin<juce::int64> (value * 10 + (p.getAndAdvance() - '0'), (juce::int64) 1 << 32);
+
+    value = negative ? -value : value;
+    return (int) juce::jlimit<juce::int64> (std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), value);
 }
 
 juce::String withoutTrailingZeros (const juce::String& text)

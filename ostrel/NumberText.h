@@ -24,6 +24,10 @@ juce::String numberText (double value, int decimalPlaces);
 /** Removes trailing zeros after a decimal point, keeping one after the point. */
 juce::String withoutTrailingZeros (const juce::String& text);
 
+/** Reads an integer as C's atoi does: leading blanks and a sign, then digits
+    up to the first non-digit; 0 without digits. Out-of-range values saturate. */
+int readInteger (const juce::String& text);
+
 /** Rounds to the nearest integer, halves to the even neighbour. */
 double roundHalfEven (double value) noexcept;
 

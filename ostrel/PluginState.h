@@ -55,6 +55,16 @@ public:
     /** The first string parameter of this name, or nullptr. */
     StringParameter* getStringParameter (const juce::String& name) const;
 
+    /** Writes the state document: a new "PluginState" element the caller owns. */
+    std::unique_ptr<juce::XmlElement> convertStateToXml();
+
+    /** Applies a state document. A missing element or another root tag
+        changes nothing; otherwise the state listeners are told before and
+        after, audio processing is suspended meanwhile, and every registered
+        value takes the document's value or its default. The caller holds the
+        processor's callback lock. */
+    void updateStateFromXML (const juce::XmlElement* element);
+
     void parameterChanged (ExoAudioParameter&) override;
     void popupMenuResult (ExoAudioParameter& parameter, int itemId) override;
 

@@ -8,5 +8,6 @@
 #include "FloatArrayParameter.cpp"
 #include "SequencerSteps.cpp"
 #include "BPMAndTimeSignature.cpp"
+#include "ModulationMatrixState.cpp"
 #include "PluginState.cpp"
 #include "ExoAudioProcessor.cpp"

@@ -28,14 +28,14 @@ TEST (RenderOptions, Defaults)
     EXPECT_EQ (options.bpm, 120.0);
     EXPECT_EQ (options.numerator, 4);
     EXPECT_EQ (options.denominator, 4);
-    EXPECT_EQ (options.loop, 1);
+    EXPECT_FALSE (options.loop.has_value()) << "settings not given keep the plug-in's (or a loaded state's) values";
     EXPECT_EQ (options.blockSize, 512);
     EXPECT_EQ (options.start, 0);
     EXPECT_EQ (options.sampleRate, 44100.0);
     EXPECT_EQ (options.bitsPerSample, 32);
-    EXPECT_TRUE (options.reverse);
-    EXPECT_EQ (options.fade, 0.01);
-    EXPECT_EQ (options.mix, 1.0);
+    EXPECT_FALSE (options.reverse.has_value());
+    EXPECT_FALSE (options.fade.has_value());
+    EXPECT_FALSE (options.mix.has_value());
 }
 
 TEST (RenderOptions, EffectSettingsInTheParametersUnits)
@@ -43,7 +43,7 @@ TEST (RenderOptions, EffectSettingsInTheParametersUnits)
     juce::String problem;
     const auto options = parsed ("--demo --out x.wav --reverse off --fade 0.5 --mix 0.25", problem);
     EXPECT_EQ (problem, juce::String());
-    EXPECT_FALSE (options.reverse);
+    EXPECT_EQ (options.reverse, false);
     EXPECT_EQ (options.fade, 0.5);
     EXPECT_EQ (options.mix, 0.25);
 }
@@ -66,7 +66,7 @@ TEST (RenderOptions, AcceptedValues)
         juce::String problem;
         const auto options = parsed (juce::String ("--demo --out x.wav ") + c.args, problem);
         EXPECT_EQ (problem, juce::String()) << c.args;
-        EXPECT_EQ (options.loop, c.loop) << c.args;
+        EXPECT_EQ (options.loop.value_or (1), c.loop) << c.args;
         EXPECT_EQ (options.bpm, c.bpm) << c.args;
         EXPECT_EQ (options.numerator, c.numerator) << c.args;
         EXPECT_EQ (options.denominator, c.denominator) << c.args;
@@ -107,6 +107,8 @@ TEST (RenderOptions, RefusedArguments)
         { "--demo --out x.wav --frobnicate 1", "--frobnicate" },
         { "--demo --out x.wav stray", "stray" },
         { "--demo --out", "--out" },
+        { "--state s.chunk", "--demo" },
+        { "--save-state s.chunk --demo", "--out" },
     };
 
     for (const auto& c : cases)

@@ -47,6 +47,7 @@ const juce::StringArray& RenderOptions::loopChoices()
 juce::String RenderOptions::usage()
 {
     return "usage: corvane-render (--in FILE | --demo) --out FILE [options]\n"
+           "       corvane-render --save-state FILE [--state FILE] [settings]\n"
            "  --in FILE             audio to process (WAV or AIFF, mono or stereo)\n"
            "  --demo                use the built-in demo phrase instead of a file\n"
            "  --out FILE            where to write the result (WAV)\n"
@@ -57,6 +58,8 @@ juce::String RenderOptions::usage()
            "  --reverse on|off      the effect switch, default on\n"
            "  --fade F              fade of each reversed segment, 0.01 to 1, default 0.01\n"
            "  --mix M               dry/wet, 0 (dry) to 1 (wet), default 1\n"
+           "  --state FILE          load a saved state chunk before the settings above\n"
+           "  --save-state FILE     write the state chunk after applying the settings\n"
            "  --block N             samples per processing block, default 512\n"
            "  --start SAMPLES       host position of the first sample, default 0\n"
            "  --sample-rate R       sample rate of the demo input, default 44100\n"
@@ -85,7 +88,8 @@ juce::String RenderOptions::parse (const juce::StringArray& args)
             return "unexpected argument '" + option + "'";
 
         const bool known = juce::StringArray { "--in", "--out", "--bpm", "--time-signature", "--loop", "--block",
-                                               "--start", "--sample-rate", "--bits", "--reverse", "--fade", "--mix" }.contains (option);
+                                               "--start", "--sample-rate", "--bits", "--reverse", "--fade", "--mix",
+                                               "--state", "--save-state" }.contains (option);
 
         if (! known)
             return "unknown option '" + option + "'";
@@ -131,6 +135,14 @@ juce::String RenderOptions::parse (const juce::StringArray& args)
             else
                 return "--loop takes 0..5 or one of " + loopChoices().joinIntoString (", ") + ", not '" + value + "'";
         }
+        else if (option == "--state")
+        {
+            statePath = value;
+        }
+        else if (option == "--save-state")
+        {
+            saveStatePath = value;
+        }
         else if (option == "--reverse")
         {
             if (value != "on" && value != "off")
@@ -140,13 +152,21 @@ juce::String RenderOptions::parse (const juce::StringArray& args)
         }
         else if (option == "--fade")
         {
-            if (! parseNumber (value, 0.01, 1.0, fade))
+            double number = 0.0;
+
+            if (! parseNumber (value, 0.01, 1.0, number))
                 return "--fade takes a value from 0.01 to 1, not '" + value + "'";
+
+            fade = number;
         }
         else if (option == "--mix")
         {
-            if (! parseNumber (value, 0.0, 1.0, mix))
+            double number = 0.0;
+
+            if (! parseNumber (value, 0.0, 1.0, number))
                 return "--mix takes a value from 0 (dry) to 1 (wet), not '" + value + "'";
+
+            mix = number;
         }
         else if (option == "--block")
         {
@@ -177,11 +197,19 @@ juce::String RenderOptions::parse (const juce::StringArray& args)
     if (help)
         return {};
 
-    if (demo == inputPath.isNotEmpty())
-        return demo ? "give either --in or --demo, not both" : "give an input: --in FILE or --demo";
+    if (demo && inputPath.isNotEmpty())
+        return "give either --in or --demo, not both";
 
-    if (outputPath.isEmpty())
-        return "give an output file: --out FILE";
+    const bool rendering = demo || inputPath.isNotEmpty() || outputPath.isNotEmpty();
+
+    if (rendering || saveStatePath.isEmpty())
+    {
+        if (! demo && inputPath.isEmpty())
+            return "give an input: --in FILE or --demo";
+
+        if (outputPath.isEmpty())
+            return "give an output file: --out FILE";
+    }
 
     return {};
 }

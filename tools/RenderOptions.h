@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+
 /** The command line of corvane-render. */
 struct RenderOptions
 {
@@ -11,10 +13,14 @@ struct RenderOptions
     double bpm = 120.0;
     int numerator = 4;
     int denominator = 4;
-    int loop = 1;                    ///< choice index 0..5, "1/4 Bar" by default
-    bool reverse = true;             ///< the Reverse switch
-    double fade = 0.01;              ///< Fade, 0.01..1
-    double mix = 1.0;                ///< Dry/Wet, 0 (dry) ..1 (wet)
+    // The effect settings; each is applied only when given, so that a loaded
+    // state keeps the settings the command line leaves alone.
+    std::optional<int> loop;         ///< choice index 0..5
+    std::optional<bool> reverse;     ///< the Reverse switch
+    std::optional<double> fade;      ///< Fade, 0.01..1
+    std::optional<double> mix;       ///< Dry/Wet, 0 (dry) ..1 (wet)
+    juce::String statePath;          ///< a saved state chunk to load first
+    juce::String saveStatePath;      ///< where to write the state chunk
     int blockSize = 512;
     juce::int64 start = 0;
     double sampleRate = 44100.0;     ///< for the demo input

@@ -166,7 +166,62 @@ int main (int argc, char* argv[])
     const juce::ScopedJuceInitialiser_GUI juce;
 
     const auto cwd = juce::File::getCurrentWorkingDirectory();
+    const bool rendering = options.outputPath.isNotEmpty();
     const auto outputFile = cwd.getChildFile (options.outputPath);
+    const auto saveStateFile = cwd.getChildFile (options.saveStatePath);
+
+    if (options.saveStatePath.isNotEmpty() && ! saveStateFile.getParentDirectory().isDirectory())
+        return fail ("cannot write '" + saveStateFile.getFullPathName() + "': its folder does not exist");
+
+    juce::MemoryBlock state;
+
+    if (options.statePath.isNotEmpty())
+    {
+        const auto stateFile = cwd.getChildFile (options.statePath);
+
+        if (! stateFile.existsAsFile() || stateFile.getSize() > 64 * 1024 * 1024 || ! stateFile.loadFileAsData (state))
+            return fail ("cannot read the state '" + stateFile.getFullPathName() + "'");
+
+        if (ostrel::ExoAudioProcessor::documentFromChunk (state.getData(), (int) state.getSize()) == nullptr)
+            return fail ("'" + stateFile.getFullPathName() + "' holds no Corvane Reverse state");
+    }
+
+    CorvaneLoopAudioProcessor processor;
+
+    if (state.getSize() > 0)
+        processor.setStateInformation (state.getData(), (int) state.getSize());
+
+    // Settings go through the parameters, as a host sets them, before the
+    // processor is prepared: the render starts at them without ramps.
+    const auto setParameter = [&processor] (const char* id, std::optional<double> value)
+    {
+        if (! value.has_value())
+            return;
+
+        auto* parameter = processor.pluginState.getParameter (id);
+        parameter->setValue (parameter->range.convertTo0to1 ((float) *value));
+    };
+
+    setParameter (REVERSE, options.reverse.has_value() ? std::optional<double> (*options.reverse ? 1.0 : 0.0) : std::nullopt);
+    setParameter (FADE, options.fade);
+    setParameter (MIX, options.mix);
+    setParameter (LOOP, options.loop.has_value() ? std::optional<double> (*options.loop) : std::nullopt);
+
+    if (options.saveStatePath.isNotEmpty())
+    {
+        juce::MemoryBlock chunk;
+        processor.getStateInformation (chunk);
+        juce::TemporaryFile temporary (saveStateFile);
+
+        if (! temporary.getFile().replaceWithData (chunk.getData(), chunk.getSize()) || ! temporary.overwriteTargetFileWithTemporary())
+            return fail ("cannot write '" + saveStateFile.getFullPathName() + "'");
+    }
+
+    if (! rendering)
+    {
+        std::printf ("corvane-render: saved the state to %s\n", saveStateFile.getFullPathName().toRawUTF8());
+        return 0;
+    }
 
     if (! outputFile.getParentDirectory().isDirectory())
         return fail ("cannot write '" + outputFile.getFullPathName() + "': its folder does not exist");
@@ -193,21 +248,6 @@ int main (int argc, char* argv[])
         if (! readInput (inputFile, audio, sampleRate, error))
             return fail (error);
     }
-
-    CorvaneLoopAudioProcessor processor;
-
-    // Settings go through the parameters, as a host sets them, before the
-    // processor is prepared: the render starts at them without ramps.
-    const auto setParameter = [&processor] (const char* id, double value)
-    {
-        auto* parameter = processor.pluginState.getParameter (id);
-        parameter->setValue (parameter->range.convertTo0to1 ((float) value));
-    };
-
-    setParameter (REVERSE, options.reverse ? 1.0 : 0.0);
-    setParameter (FADE, options.fade);
-    setParameter (MIX, options.mix);
-    setParameter (LOOP, options.loop);
 
     processor.setRateAndBufferSizeDetails (sampleRate, options.blockSize);
     processor.prepareToPlay (sampleRate, options.blockSize);
@@ -236,7 +276,7 @@ int main (int argc, char* argv[])
                  audio.getNumSamples() / sampleRate, sampleRate,
                  options.bitsPerSample == 32 ? "32-bit float" : (juce::String (options.bitsPerSample) + "-bit").toRawUTF8(),
                  options.bpm, options.numerator, options.denominator,
-                 RenderOptions::loopChoices()[options.loop].toRawUTF8(),
+                 processor.getParameters()[3]->getCurrentValueAsText().toRawUTF8(),
                  processor.getParameters()[0]->getCurrentValueAsText().toRawUTF8(),
                  processor.getParameters()[1]->getCurrentValueAsText().toRawUTF8(),
                  processor.getParameters()[2]->getCurrentValueAsText().toRawUTF8(),
