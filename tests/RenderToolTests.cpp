@@ -36,6 +36,14 @@ std::unique_ptr<juce::AudioFormatReader> open (const juce::File& file)
     return std::unique_ptr<juce::AudioFormatReader> (formats.createReaderFor (file));
 }
 
+/** The document text inside a saved state chunk. */
+juce::String documentIn (const juce::File& chunk)
+{
+    juce::MemoryBlock data;
+    chunk.loadFileAsData (data);
+    return data.getSize() > 9 ? juce::String::fromUTF8 (static_cast<const char*> (data.getData()) + 8, (int) data.getSize() - 9) : juce::String();
+}
+
 class RenderTool : public testing::Test
 {
 protected:
@@ -122,4 +130,33 @@ TEST_F (RenderTool, FailuresAreOneLineAndWriteNothing)
     EXPECT_FALSE (file ("x.wav").exists());
     EXPECT_EQ (demo.getSize(), demoSize) << "the input is never overwritten";
     EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), 2);
+}
+
+TEST_F (RenderTool, PresetsKeptAsStateFiles)
+{
+    const auto preset = file ("half.chunk");
+    auto run = render ({ "--save-state", preset.getFullPathName(), "--mix", "0.5", "--loop", "1 Bar" });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_TRUE (documentIn (preset).contains (R"(mix="0.5")"));
+
+    // The state's settings apply, and given settings change only themselves.
+    const auto again = file ("again.chunk");
+    run = render ({ "--state", preset.getFullPathName(), "--fade", "0.2", "--save-state", again.getFullPathName() });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    const auto text = documentIn (again);
+    EXPECT_TRUE (text.contains (R"(mix="0.5")") && text.contains (R"(loop="0.60000002384185791016")")) << text;
+    EXPECT_FALSE (text.contains (R"(fade="0.0")")) << text;
+
+    const auto out = file ("out.wav");
+    run = render ({ "--demo", "--state", preset.getFullPathName(), "--out", out.getFullPathName() });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_TRUE (run.output.contains ("1 Bar segments")) << run.output;
+    EXPECT_TRUE (run.output.contains ("mix 50/50")) << run.output;
+
+    const auto junk = file ("junk.chunk");
+    junk.replaceWithText ("VC2! but not really");
+    run = render ({ "--demo", "--state", junk.getFullPathName(), "--out", file ("x.wav").getFullPathName() });
+    EXPECT_EQ (run.exitCode, 1);
+    EXPECT_TRUE (run.output.contains ("holds no Corvane Reverse state")) << run.output;
+    EXPECT_FALSE (file ("x.wav").exists());
 }

@@ -515,6 +515,8 @@ struct RenderOptions
     bool playing = true;
     std::vector<std::pair<int, float>> params;
 
+    juce::File loadState, saveState;   ///< state chunks: loaded before, saved after the settings
+
     struct Automation { juce::int64 frame; int index; float value; };
     std::vector<Automation> automation;   ///< each set before the first block starting at or after its frame
 };
@@ -638,6 +640,17 @@ RenderOptions parseRenderOptions (const juce::StringArray& args, int first)
 
             o.params.emplace_back ((int) index, (float) v);
         }
+        else if (option == "--load-state")
+        {
+            o.loadState = juce::File::getCurrentWorkingDirectory().getChildFile (value);
+
+            if (! o.loadState.existsAsFile())
+                fail (exitBadArguments, "cannot read " + o.loadState.getFullPathName());
+        }
+        else if (option == "--save-state")
+        {
+            o.saveState = juce::File::getCurrentWorkingDirectory().getChildFile (value);
+        }
         else if (option == "--automate")
         {
             const auto parts = juce::StringArray::fromTokens (value, ":", {});
@@ -758,8 +771,16 @@ int render (Format format, const juce::String& pluginArg, RenderOptions o)
             fail (exitBadArguments, "--set-param: the plug-in has no parameter " + juce::String (index)
                                         + " (it has " + juce::String (params.size()) + ")");
 
+    juce::MemoryBlock loadedState;
+
+    if (o.loadState != juce::File() && ! o.loadState.loadFileAsData (loadedState))
+        fail (exitBadArguments, "cannot read " + o.loadState.getFullPathName());
+
     const auto applyParameters = [&]
     {
+        if (loadedState.getSize() > 0)
+            p.setStateInformation (loadedState.getData(), (int) loadedState.getSize());
+
         for (const auto& [index, value] : o.params)
             params[index]->setValue (value);
     };
@@ -781,8 +802,10 @@ int render (Format format, const juce::String& pluginArg, RenderOptions o)
     // snapshot of its control ports, which do not yet hold values set since the
     // last block, and then reloads its parameters from those ports: the values
     // set above are lost. Setting them again reaches the plug-in with the first
-    // block. For VST3 this only repeats the same values.
+    // block. For VST3 this only repeats the same values. The same holds for a
+    // loaded state.
     applyParameters();
+
 
     const int numChannels = juce::jmax (2, p.getTotalNumInputChannels(), p.getTotalNumOutputChannels());
     juce::AudioBuffer<float> buffer (numChannels, o.blockSize);
@@ -827,6 +850,16 @@ int render (Format format, const juce::String& pluginArg, RenderOptions o)
         done += n;
     }
 
+    // Saved after playing, as a host saves a project.
+    if (o.saveState != juce::File())
+    {
+        juce::MemoryBlock chunk;
+        p.getStateInformation (chunk);
+
+        if (chunk.isEmpty() || ! o.saveState.replaceWithData (chunk.getData(), chunk.getSize()))
+            fail (exitFailure, "cannot save the plug-in's state to " + o.saveState.getFullPathName());
+    }
+
     p.releaseResources();
     p.setPlayHead (nullptr);
 
@@ -840,7 +873,8 @@ const char* const usage =
     "usage: corvane-juce-host describe vst3|lv2 PLUGIN\n"
     "       corvane-juce-host render vst3|lv2 PLUGIN --in IN.f32 --out OUT.f32 --sample-rate R"
     " --block N --bpm X --numerator A --denominator B --start S [--playing 1|0]"
-    " [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...\n";
+    " [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...\n"
+    "        [--load-state CHUNK] [--save-state CHUNK]\n";
 
 int run (const juce::StringArray& args)
 {

@@ -7,7 +7,8 @@
 //   corvane-vst2-host describe PLUGIN.so
 //   corvane-vst2-host render PLUGIN.so --in IN.f32 --out OUT.f32
 //       --sample-rate R --block N --bpm X --numerator A --denominator B
-//       --start S [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...
+//       --start S [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]...
+//       [--automate FRAME:INDEX:VALUE]... [--load-state CHUNK] [--save-state CHUNK]
 //
 // describe prints key=value lines on stdout. render reads and writes raw
 // little-endian float32 interleaved stereo.
@@ -439,6 +440,7 @@ struct ParameterChange
 struct RenderOptions
 {
     std::string plugin, input, output;
+    std::string loadState, saveState;   ///< program chunks: loaded before, saved after the settings
     double sampleRate = 0.0;
     int blockSize = 0;
     double bpm = 0.0;
@@ -554,6 +556,14 @@ std::string parseRenderArguments (int argc, char** argv, RenderOptions& options)
             if (! parseInt (value, 0, 1, flag))
                 return std::string ("bad --tempo-valid ") + value + " (expected 1 or 0)";
             options.tempoValid = flag != 0;
+        }
+        else if (option == "--load-state")
+        {
+            options.loadState = value;
+        }
+        else if (option == "--save-state")
+        {
+            options.saveState = value;
         }
         else if (option == "--set-param" || option == "--automate")
         {
@@ -790,10 +800,49 @@ int render (int argc, char** argv)
     plugin.dispatch (effSetSampleRate, 0, 0, nullptr, static_cast<float> (options.sampleRate));
     plugin.dispatch (effSetBlockSize, 0, options.blockSize);
 
+    if (! options.loadState.empty())
+    {
+        FILE* file = std::fopen (options.loadState.c_str(), "rb");
+
+        if (file == nullptr)
+        {
+            failure ("cannot read " + options.loadState);
+            return exitBadArguments;
+        }
+
+        std::vector<char> chunk;
+        char buffer[4096];
+
+        for (size_t n; (n = std::fread (buffer, 1, sizeof (buffer), file)) > 0;)
+            chunk.insert (chunk.end(), buffer, buffer + n);
+
+        std::fclose (file);
+        plugin.dispatch (effSetChunk, 0, static_cast<VstIntPtr> (chunk.size()), chunk.data());
+    }
+
     if (effect->setParameter != nullptr)
         for (const auto& change : options.parameters)
             if (change.frame < 0)
                 effect->setParameter (effect, change.index, change.value);
+
+    if (! options.saveState.empty())
+    {
+        void* chunk = nullptr;
+        const auto size = plugin.dispatch (effGetChunk, 0, 0, &chunk);
+        FILE* file = std::fopen (options.saveState.c_str(), "wb");
+
+        if (file == nullptr || chunk == nullptr || size <= 0
+            || std::fwrite (chunk, 1, static_cast<size_t> (size), file) != static_cast<size_t> (size))
+        {
+            if (file != nullptr)
+                std::fclose (file);
+
+            failure ("cannot save the plug-in's chunk to " + options.saveState);
+            return exitLoadFailure;
+        }
+
+        std::fclose (file);
+    }
 
     // Valid before the plug-in is resumed, in case it asks for the transport early.
     updateTimeInfo (options, 0);
@@ -888,7 +937,8 @@ void printUsage()
                   "usage: corvane-vst2-host describe PLUGIN.so\n"
                   "       corvane-vst2-host render PLUGIN.so --in IN.f32 --out OUT.f32 --sample-rate R --block N\n"
                   "                         --bpm X --numerator A --denominator B --start S\n"
-                  "                         [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...\n");
+                  "                         [--playing 1|0] [--tempo-valid 1|0] [--set-param INDEX:VALUE]... [--automate FRAME:INDEX:VALUE]...\n"
+                  "                         [--load-state CHUNK] [--save-state CHUNK]\n");
 }
 
 } // namespace
