@@ -3,3 +3,4 @@
 #include "include_ostrel_lib.h"
 
 #include "AudioComponent.cpp"
+#include "OstrelDefaultLookAndFeel.cpp"
