@@ -26,7 +26,7 @@ void keepImage (const juce::Image& image, const juce::String& name)
     if (folder.isEmpty())
         return;
 
-    const juce::File directory (folder);
+    const auto directory = juce::File::getCurrentWorkingDirectory().getChildFile (folder);
     directory.createDirectory();
 
     const auto file = directory.getChildFile (name + ".png");
@@ -175,6 +175,31 @@ TEST (LookAndFeel, ColourTableHoldsTheRedAccentAndStandardColours)
                dark.getUIColour (juce::LookAndFeel_V4::ColourScheme::windowBackground));
     EXPECT_EQ (lookAndFeel.findColour (juce::PopupMenu::backgroundColourId),
                juce::LookAndFeel_V4 (dark).findColour (juce::PopupMenu::backgroundColourId));
+}
+
+TEST (LookAndFeel, FrameworkBrighterAndDarkerTruncateExactly)
+{
+    // The drawings use Colour::brighter and darker as they are: for every
+    // channel value and every amount used they give 255 - (255 - c) / (1 + a)
+    // and c / (1 + a), truncated, with a in tenths so the check is exact.
+    for (const int tenths : { 2, 4, 5, 6, 8 })
+    {
+        const auto amount = (float) tenths / 10.0f;
+
+        for (int c = 0; c < 256; ++c)
+        {
+            const juce::Colour colour ((juce::uint8) c, (juce::uint8) (255 - c), (juce::uint8) c, (juce::uint8) 0x7f);
+            const auto brighter = [tenths] (int v) { return 255 - ((255 - v) * 10 + 9 + tenths) / (10 + tenths); };
+            const auto darker = [tenths] (int v) { return v * 10 / (10 + tenths); };
+
+            ASSERT_EQ (colour.brighter (amount).getRed(), brighter (c)) << amount << " " << c;
+            ASSERT_EQ (colour.brighter (amount).getGreen(), brighter (255 - c)) << amount << " " << c;
+            ASSERT_EQ (colour.brighter (amount).getAlpha(), 0x7f);
+            ASSERT_EQ (colour.darker (amount).getRed(), darker (c)) << amount << " " << c;
+            ASSERT_EQ (colour.darker (amount).getGreen(), darker (255 - c)) << amount << " " << c;
+            ASSERT_EQ (colour.darker (amount).getAlpha(), 0x7f);
+        }
+    }
 }
 
 TEST (LookAndFeel, FontsArePlainDefaultSansOfFixedHeights)
@@ -776,6 +801,8 @@ TEST (LookAndFeel, LabelDrawsOnlyItsTextInItsColour1)
 
         if (c.editing)
         {
+            // Off screen the editor cannot take the focus; debug builds log a
+            // JUCE assertion about that, and the label is in editing all the same.
             label.setEditable (true);
             label.showEditor();
             ASSERT_TRUE (label.isBeingEdited());
