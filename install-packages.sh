@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev       # tests and benchmarks
     lilv-utils                          # lv2ls and lv2info, to check the LV2 bundle
     xvfb xauth                          # a display for the editor tests
+    fonts-dejavu-core                   # a font for the text the look-and-feel tests draw
 )
 
 missing=()

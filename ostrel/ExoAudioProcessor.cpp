@@ -1,6 +1,7 @@
 #include "ExoAudioProcessor.h"
 
 #include "NumberText.h"
+#include "OstrelDefaultLookAndFeel.h"
 
 namespace ostrel
 {
@@ -14,7 +15,7 @@ ExoAudioProcessor::ExoAudioProcessor (const BusesProperties& buses)
                                  .getChildFile ("Application Support")
                                  .getChildFile ("OstrelVST");
 
-    pluginState.lookAndFeel = std::make_unique<juce::LookAndFeel_V4>();
+    pluginState.lookAndFeel = std::make_unique<OstrelDefaultLookAndFeel>();
     pluginState.stateListeners.addIfNotAlreadyThere (this);
 }
 

@@ -9,5 +9,6 @@
 #include "SequencerSteps.cpp"
 #include "BPMAndTimeSignature.cpp"
 #include "ModulationMatrixState.cpp"
+#include "OstrelDefaultLookAndFeel.cpp"
 #include "PluginState.cpp"
 #include "ExoAudioProcessor.cpp"

@@ -10,5 +10,6 @@
 #include "SequencerSteps.h"
 #include "BPMAndTimeSignature.h"
 #include "ModulationMatrixState.h"
+#include "OstrelDefaultLookAndFeel.h"
 #include "PluginState.h"
 #include "ExoAudioProcessor.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ostrel/OstrelDefaultLookAndFeel.h"
 #include "plugin/PluginProcessor.h"
 
 namespace
@@ -234,7 +235,7 @@ TEST (ProcessorBase, FreshState)
     ASSERT_EQ (processor.pluginState.stateListeners.size(), 1);
     EXPECT_EQ (processor.pluginState.stateListeners[0], &processor);
     EXPECT_EQ (processor.pluginState.processor, &processor);
-    ASSERT_NE (processor.pluginState.lookAndFeel, nullptr);
+    EXPECT_NE (dynamic_cast<ostrel::OstrelDefaultLookAndFeel*> (processor.pluginState.lookAndFeel.get()), nullptr);
     EXPECT_EQ (processor.pluginState.presetName, "Init");
     EXPECT_EQ (processor.pluginState.bankName, "Arps");
 
