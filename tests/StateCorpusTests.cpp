@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "plugin/PluginProcessor.h"
 
@@ -164,4 +165,104 @@ TEST (StateCorpus, SequencerChunksLoadTheirSteps)
         loadChunk (processor, readFile (corpusFolder.getChildFile (name)));
         EXPECT_EQ (processor.pluginState.sequencer.steps.size(), 4);
     }
+}
+
+//==============================================================================
+// The nesting limit (maxDocumentDepth) is checked on the text before JUCE's
+// recursive parser runs. These documents nest deeper than the limit in the
+// way the parser reads them, but not in the way the check counts.
+namespace
+{
+juce::MemoryBlock chunkHolding (const juce::String& text)
+{
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356); // "VC2!"
+    out.writeInt ((int) text.getNumBytesAsUTF8());
+    out << text;
+    out.writeByte (0);
+    return out.getMemoryBlock();
+}
+
+bool accepted (const juce::MemoryBlock& chunk)
+{
+    return ostrel::ExoAudioProcessor::documentFromChunk (chunk.getData(), (int) chunk.getSize()) != nullptr;
+}
+
+juce::String repeated (const char* text, int times)
+{
+    return juce::String::repeatedString (text, times);
+}
+
+constexpr int tooDeep = ostrel::ExoAudioProcessor::maxDocumentDepth + 36;
+} // namespace
+
+TEST (StateChunkNesting, DocumentWithinTheLimitIsAccepted)
+{
+    const auto chunk = chunkHolding ("<PluginState>" + repeated ("<a>", 60) + repeated ("</a>", 60) + "</PluginState>");
+    EXPECT_TRUE (accepted (chunk));
+}
+
+TEST (StateChunkNesting, PlainDeepDocumentIsRefused)
+{
+    const auto chunk = chunkHolding ("<PluginState>" + repeated ("<a>", tooDeep) + repeated ("</a>", tooDeep) + "</PluginState>");
+    EXPECT_FALSE (accepted (chunk));
+}
+
+// The parser skips a closing tag up to its first '>', quotes and all; the
+// check takes the quote as the start of a value and stops counting until the
+// next quote, here in the innermost element's text.
+TEST (StateChunkNesting, QuoteInAClosingTagDoesNotHideNesting)
+{
+    const auto chunk = chunkHolding ("<PluginState><b></b \">" + repeated ("<a>", tooDeep) + "\""
+                                     + repeated ("</a>", tooDeep) + "</PluginState>");
+    EXPECT_FALSE (accepted (chunk)) << "nested deeper than maxDocumentDepth, yet accepted";
+}
+
+// An unknown entity is parsed as markup by JUCE: "&<x/><!--;" gives an
+// element x and an unterminated comment that ends the entity quietly, while
+// the check skips everything up to the next "-->", here in the innermost
+// element's text.
+TEST (StateChunkNesting, CommentOpenedInAnEntityDoesNotHideNesting)
+{
+    const auto chunk = chunkHolding ("<PluginState>&<x/><!--;" + repeated ("<a>", tooDeep) + "-->"
+                                     + repeated ("</a>", tooDeep) + "</PluginState>");
+    EXPECT_FALSE (accepted (chunk)) << "nested deeper than maxDocumentDepth, yet accepted";
+}
+
+// The same hidden nesting a million levels deep: the recursive parser runs
+// out of stack and takes the host down (on an 8 MiB stack about 25,000
+// levels, a 75 KB chunk, are enough in a Release build, 5,000 under
+// AddressSanitizer). Run in a child process so that the crash fails this test
+// alone; the child leaves with _Exit, so nothing at exit runs in it.
+TEST (StateChunkNesting, HiddenDeepNestingDoesNotCrashTheHost)
+{
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+    constexpr int levels = 1000000;
+    const auto chunk = chunkHolding ("<PluginState><b></b \">" + repeated ("<a>", levels) + "\""
+                                     + repeated ("</a>", levels) + "</PluginState>");
+
+    EXPECT_EXIT (
+        {
+            CorvaneLoopAudioProcessor processor;
+            loadChunk (processor, chunk);
+            std::_Exit (0);
+        },
+        testing::ExitedWithCode (0), "");
+}
+
+//==============================================================================
+// Step amounts are saved with 5 decimal places, counted in a 64-bit integer.
+// An amount from about 9.2e13 up does not fit it: the conversion is undefined
+// behaviour, and on x86 the step is saved as -92233720368547.75808.
+TEST (StateChunkNumbers, LargeStepAmountIsSavedAsItself)
+{
+    CorvaneLoopAudioProcessor processor;
+    loadChunk (processor, chunkHolding ("<PluginState><SeqPreset Version=\"2\" Seq=\"60,100,1e15,1\"/></PluginState>"));
+    ASSERT_EQ (processor.pluginState.sequencer.steps.size(), 1);
+    ASSERT_EQ (processor.pluginState.sequencer.steps[0]->amount, 1.0e15f);
+
+    CorvaneLoopAudioProcessor reloaded;
+    loadChunk (reloaded, savedChunk (processor));
+    ASSERT_EQ (reloaded.pluginState.sequencer.steps.size(), 1);
+    EXPECT_FLOAT_EQ (reloaded.pluginState.sequencer.steps[0]->amount, 1.0e15f);
 }
