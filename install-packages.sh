@@ -7,6 +7,7 @@ packages=(
     juce-modules-source                 # JUCE 7.0.5 with its CMake support
     fst-dev                             # the VST2 interface for JUCE's VST2 client
     libgtest-dev libbenchmark-dev       # tests and benchmarks
+    clang libclang-rt-14-dev            # the state chunk fuzzer: clang 14, libFuzzer and its sanitizers
     lilv-utils                          # lv2ls and lv2info, to check the LV2 bundle
     xvfb xauth                          # a display for the editor tests
     fonts-dejavu-core                   # a font for the text the look-and-feel tests draw

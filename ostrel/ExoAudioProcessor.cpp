@@ -56,79 +56,18 @@ int rememberedSize (PluginState& state, const char* name)
     return size > 0 && size <= ExoAudioProcessor::maxEditorSide ? size : 0;
 }
 
-// The deepest element nesting in an XML text, found without building
-// anything: the parser recurses once per level, so depth is checked first.
-// Quoted attribute values, comments, CDATA sections and processing
-// instructions are stepped over. Returns -1 for a document type declaration,
-// whose entity definitions could expand without bound.
-int nestingDepth (juce::CharPointer_UTF8 t)
+// The number of '<' that may open something (anything but "</"). The XML
+// parser recurses once per nested element; this count bounds the nesting
+// whatever the parser makes of the text in between.
+int openingCount (const char* text, int length)
 {
-    int depth = 0, deepest = 0;
+    int count = 0;
 
-    while (! t.isEmpty())
-    {
-        if (*t != '<')
-        {
-            ++t;
-            continue;
-        }
+    for (int i = 0; i < length; ++i)
+        if (text[i] == '<' && (i + 1 >= length || text[i + 1] != '/'))
+            ++count;
 
-        if (t.compareUpTo (juce::CharPointer_ASCII ("<!--"), 4) == 0)
-        {
-            const auto end = t.indexOf (juce::CharPointer_ASCII ("-->"));
-            if (end < 0) return depth;
-            t += end + 3;
-        }
-        else if (t.compareUpTo (juce::CharPointer_ASCII ("<![CDATA["), 9) == 0)
-        {
-            const auto end = t.indexOf (juce::CharPointer_ASCII ("]]>"));
-            if (end < 0) return depth;
-            t += end + 3;
-        }
-        else if (t.compareUpTo (juce::CharPointer_ASCII ("<!"), 2) == 0)
-        {
-            return -1;
-        }
-        else if (t.compareUpTo (juce::CharPointer_ASCII ("<?"), 2) == 0)
-        {
-            const auto end = t.indexOf (juce::CharPointer_ASCII ("?>"));
-            if (end < 0) return depth;
-            t += end + 2;
-        }
-        else
-        {
-            ++t;
-            const bool closing = *t == '/';
-            juce::juce_wchar quote = 0, previous = 0;
-
-            while (! t.isEmpty())
-            {
-                const auto c = t.getAndAdvance();
-
-                if (quote != 0)
-                {
-                    if (c == quote) quote = 0;
-                }
-                else if (c == '"' || c == '\'')
-                {
-                    quote = c;
-                }
-                else if (c == '>')
-                {
-                    break;
-                }
-
-                previous = c;
-            }
-
-            if (closing)
-                --depth;
-            else if (previous != '/')
-                deepest = juce::jmax (deepest, ++depth);
-        }
-    }
-
-    return juce::jmax (deepest, depth);
+    return count;
 }
 } // namespace
 
@@ -152,10 +91,12 @@ std::unique_ptr<juce::XmlElement> ExoAudioProcessor::documentFromChunk (const vo
     if (length > maxDocumentBytes || ! juce::CharPointer_UTF8::isValidString (bytes + 8, length))
         return {};
 
-    const auto text = juce::String::fromUTF8 (bytes + 8, length);
-    const auto depth = nestingDepth (text.getCharPointer());
+    if (openingCount (bytes + 8, length) > maxDocumentElements)
+        return {};
 
-    if (depth < 0 || depth > maxDocumentDepth)
+    const auto text = juce::String::fromUTF8 (bytes + 8, length);
+
+    if (text.containsIgnoreCase ("<!DOCTYPE") || text.containsIgnoreCase ("<!ENTITY"))
         return {};
 
     return juce::XmlDocument::parse (text);

@@ -43,14 +43,16 @@ public:
 
     /** The state document held by a chunk, or nullptr when the bytes hold
         none: too short, another magic number, a length of 0 or less, text
-        that is not UTF-8 or not well-formed XML, or beyond the limits below. */
+        that is not UTF-8 or not well-formed XML, a document type declaration
+        (whose entities could expand without bound), or beyond the limits below. */
     static std::unique_ptr<juce::XmlElement> documentFromChunk (const void* data, int sizeInBytes);
 
-    /** The largest document text a chunk may carry, and the deepest element
-        nesting it may have: far beyond any real state, and small enough that
-        a hostile chunk cannot exhaust memory or the stack. */
+    /** The largest document text a chunk may carry, and the most elements it
+        may hold (every '<' that does not close an element counts): far beyond
+        any real state, and small enough that a hostile chunk cannot exhaust
+        memory, or the stack of the recursive XML parser however it nests. */
     static constexpr int maxDocumentBytes = 16 * 1024 * 1024;
-    static constexpr int maxDocumentDepth = 64;
+    static constexpr int maxDocumentElements = 64;
 
     /** Editor sizes read from a chunk outside 1..maxEditorSide count as none. */
     static constexpr int maxEditorSide = 16384;

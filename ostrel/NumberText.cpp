@@ -55,7 +55,9 @@ juce::String withoutTrailingZeros (const juce::String& text)
 
 juce::String numberText (double value, int decimalPlaces)
 {
-    if (decimalPlaces > 0 && decimalPlaces < 7 && std::abs (value) < 1.0e20)
+    // Counted in a 64-bit integer while that holds the scaled value; larger
+    // values take the fixed-notation path below.
+    if (decimalPlaces > 0 && decimalPlaces < 7 && std::abs (value) * std::pow (10.0, decimalPlaces) < 9.0e18)
     {
         auto digits = static_cast<juce::int64> (std::abs (value) * std::pow (10.0, decimalPlaces) + 0.5);
         int places = decimalPlaces;

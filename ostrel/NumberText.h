@@ -10,7 +10,8 @@ namespace ostrel
     fixed here rather than taken from juce::String, whose texts differ
     between framework versions.
 
-    - 1 to 6 places (magnitude below 1e20): rounded half away from zero to
+    - 1 to 6 places (while the value times 10^places stays below 9e18):
+      rounded half away from zero to
       that many places, then trailing zeros dropped while more than one
       place remains: 1.0 -> "1.0", 0.125 with 2 places -> "0.13".
     - More places, or larger magnitudes: fixed notation with exactly that

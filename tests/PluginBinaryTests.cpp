@@ -345,7 +345,9 @@ TEST_F (PluginBinary, Vst3AndLv2IdentityThroughJuceHosting)
 
         // JUCE's LV2 hosting reads no version; the lilv test checks the bundle's.
         if (juce::String (format) == "vst3")
+        {
             EXPECT_EQ (values["version"], "1.0.3");
+        }
 
         const std::pair<const char*, const char*> expected[] = {
             { "name", "Corvane Reverse" }, { "vendor", "Corvane Audio" },
