@@ -1,5 +1,7 @@
 #include "BPMAndTimeSignature.h"
 
+#include "ListenerWalk.h"
+
 namespace ostrel
 {
 
@@ -18,8 +20,7 @@ void BPMAndTimeSignature::timerCallback()
     if (! changed)
         return;
 
-    for (int i = listeners.size(); --i >= 0;)
-        listeners.getUnchecked (i)->tempoChanged (bpm, denominator, numerator);
+    forEachListenerLastFirst (listeners, [this] (Listener* l) { l->tempoChanged (bpm, denominator, numerator); });
 
     changed = false;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ListenerWalk.h"
 #include "NumberText.h"
 
 namespace ostrel
@@ -100,15 +101,7 @@ void ExoAudioParameter::handleAsyncUpdate()
 {
     updating = true;
 
-    for (int i = listeners.size(); --i >= 0;)
-    {
-        i = juce::jmin (i, listeners.size() - 1);
-
-        if (i < 0)
-            break;
-
-        listeners.getUnchecked (i)->parameterChanged (*this);
-    }
+    forEachListenerLastFirst (listeners, [this] (Listener* l) { l->parameterChanged (*this); });
 
     updateControls (slider, button, comboBox);
     updateControls (linkedSlider, linkedButton, linkedComboBox);

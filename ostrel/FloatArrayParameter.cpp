@@ -1,5 +1,6 @@
 #include "FloatArrayParameter.h"
 
+#include "ListenerWalk.h"
 #include "NumberText.h"
 
 namespace ostrel
@@ -39,8 +40,7 @@ void FloatArrayParameter::setFromString (const juce::String& text)
             data[i] = decimalText ? (float) tokens[i].getDoubleValue() : (float) readInteger (tokens[i]) / 100.0f;
     }
 
-    for (int i = listeners.size(); --i >= 0;)
-        listeners.getUnchecked (i)->floatArrayChanged (*this);
+    forEachListenerLastFirst (listeners, [this] (Listener* l) { l->floatArrayChanged (*this); });
 }
 
 } // namespace ostrel

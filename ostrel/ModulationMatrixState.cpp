@@ -1,5 +1,6 @@
 #include "ModulationMatrixState.h"
 
+#include "ListenerWalk.h"
 #include "NumberText.h"
 
 namespace ostrel
@@ -9,19 +10,6 @@ namespace
 {
 juce::String rowPrefix (int row) { return "Row" + juce::String (row); }
 
-template <typename Call>
-void forEachListener (juce::Array<ModulationMatrixState::Listener*>& listeners, Call call)
-{
-    for (int i = listeners.size(); --i >= 0;)
-    {
-        i = juce::jmin (i, listeners.size() - 1);
-
-        if (i < 0)
-            break;
-
-        call (*listeners.getUnchecked (i));
-    }
-}
 } // namespace
 
 ModulationMatrixState::ModulationMatrixState (juce::AudioProcessor* owner, int rowCount)
@@ -82,9 +70,9 @@ void ModulationMatrixState::setRow (int rowNumber, int source, int destination,
         for (int i = 0; i < juce::jmin (numRows, rows.size()); ++i)
             inUse = inUse || rows[i]->source == source;
 
-    forEachListener (listeners, [&] (Listener& l) { l.sourceChanged (source, inUse, row.enabled); });
-    forEachListener (listeners, [&] (Listener& l) { l.rowChanged (row, true); });
-    forEachListener (listeners, [&] (Listener& l) { l.rowApplied (row); });
+    forEachListenerLastFirst (listeners, [&] (Listener* l) { l->sourceChanged (source, inUse, row.enabled); });
+    forEachListenerLastFirst (listeners, [&] (Listener* l) { l->rowChanged (row, true); });
+    forEachListenerLastFirst (listeners, [&] (Listener* l) { l->rowApplied (row); });
 
     row.appliedDestination = destination;
 }
@@ -101,8 +89,8 @@ void ModulationMatrixState::setDestinationForRow (int rowNumber, int, const juce
     row.index = rowNumber;
     row.enabled = false;
 
-    forEachListener (listeners, [&] (Listener& l) { l.rowChanged (row, true); });
-    forEachListener (listeners, [&] (Listener& l) { l.rowApplied (row); });
+    forEachListenerLastFirst (listeners, [&] (Listener* l) { l->rowChanged (row, true); });
+    forEachListenerLastFirst (listeners, [&] (Listener* l) { l->rowApplied (row); });
 
     row.appliedDestination = 0;
 }
@@ -128,7 +116,7 @@ void ModulationMatrixState::loadFromXml (const juce::XmlElement& root)
 
     const juce::ScopedLock sl (processor->getCallbackLock());
 
-    forEachListener (listeners, [] (Listener& l) { l.matrixAboutToLoad(); });
+    forEachListenerLastFirst (listeners, [] (Listener* l) { l->matrixAboutToLoad(); });
 
     for (int i = 0; i < juce::jmin (numRows, rows.size()); ++i)
     {
@@ -144,7 +132,7 @@ void ModulationMatrixState::loadFromXml (const juce::XmlElement& root)
 
         row.index = i;
         row.appliedDestination = row.destination;
-        forEachListener (listeners, [&row] (Listener& l) { l.rowChanged (row, false); });
+        forEachListenerLastFirst (listeners, [&row] (Listener* l) { l->rowChanged (row, false); });
     }
 }
 

@@ -1,6 +1,7 @@
 #include "PluginState.h"
 
 #include "ExoAudioProcessor.h"
+#include "ListenerWalk.h"
 #include "NumberText.h"
 
 namespace ostrel
@@ -132,20 +133,6 @@ const juce::XmlElement* childIgnoringCase (const juce::XmlElement& parent, const
     return nullptr;
 }
 
-template <typename ListenerArray, typename Call>
-void callLastFirst (ListenerArray& listeners, Call call)
-{
-    for (int i = listeners.size(); --i >= 0;)
-    {
-        i = juce::jmin (i, listeners.size() - 1);
-
-        if (i < 0)
-            break;
-
-        call (listeners.getUnchecked (i));
-    }
-}
-
 // Float-array groups are sized by the document; more arrays than this are
 // not created, however many the document asks for.
 constexpr int maxArraysInGroup = 4096;
@@ -251,7 +238,7 @@ void PluginState::updateStateFromXML (const juce::XmlElement* element)
 
     const auto& xml = *element;
 
-    callLastFirst (stateListeners, [] (Listener* l) { l->beforePresetLoaded(); });
+    forEachListenerLastFirst (stateListeners, [] (Listener* l) { l->beforePresetLoaded(); });
 
     presetName = xml.getStringAttribute ("preset");
     bankName = xml.getStringAttribute ("bank");
@@ -291,7 +278,7 @@ void PluginState::updateStateFromXML (const juce::XmlElement* element)
     for (auto* text : stringParameters)
     {
         text->value = xml.hasAttribute (text->name) ? xml.getStringAttribute (text->name) : text->defaultValue;
-        callLastFirst (text->listeners, [text] (StringParameter::Listener* l) { l->stringParameterChanged (text->name, text->value); });
+        forEachListenerLastFirst (text->listeners, [text] (StringParameter::Listener* l) { l->stringParameterChanged (text->name, text->value); });
     }
 
     for (auto* list : integerLists)
@@ -313,7 +300,7 @@ void PluginState::updateStateFromXML (const juce::XmlElement* element)
                 list->values.set (i, i);
         }
 
-        callLastFirst (list->listeners, [list] (IntegerListParameter::Listener* l) { l->integerListChanged (*list); });
+        forEachListenerLastFirst (list->listeners, [list] (IntegerListParameter::Listener* l) { l->integerListChanged (*list); });
     }
 
     if (modulationMatrix != nullptr)
@@ -365,7 +352,7 @@ void PluginState::updateStateFromXML (const juce::XmlElement* element)
             if (seq->hasAttribute ("Name"))    sequencer.name = seq->getStringAttribute ("Name");
             if (seq->hasAttribute ("Human"))   sequencer.human = readIntegerAttribute (*seq, "Human", 0) != 0;
 
-            callLastFirst (sequencer.listeners, [] (SequencerSteps::Listener* l) { l->sequencerChanged(); });
+            forEachListenerLastFirst (sequencer.listeners, [] (SequencerSteps::Listener* l) { l->sequencerChanged(); });
         }
     }
 
@@ -405,7 +392,7 @@ void PluginState::updateStateFromXML (const juce::XmlElement* element)
         }
     }
 
-    callLastFirst (stateListeners, [] (Listener* l) { l->presetLoaded(); });
+    forEachListenerLastFirst (stateListeners, [] (Listener* l) { l->presetLoaded(); });
 
     processor->updateHostDisplay();
     processor->suspendProcessing (false);

@@ -3,6 +3,7 @@
 // The ostrel library: the in-house base classes shared by the company's plug-ins.
 
 #include "AudioComponent.h"
+#include "ListenerWalk.h"
 #include "NumberText.h"
 #include "ExoAudioParameter.h"
 #include "FloatArrayParameter.h"
