@@ -7,41 +7,15 @@
 
 #include <map>
 
+#include "ChildRun.h"
 #include "ProcessorTestRig.h"
 
 namespace
 {
-struct RunResult
+// The hosts' answers are parsed from their standard output alone.
+ChildRun run (const juce::StringArray& command, const juce::StringPairArray& environment = {})
 {
-    int exitCode = -1;
-    juce::String output;
-};
-
-RunResult run (const juce::StringArray& command, const juce::StringPairArray& environment = {})
-{
-    // ChildProcess has no environment argument: go through env(1).
-    juce::StringArray full;
-
-    if (environment.size() > 0)
-    {
-        full.add ("/usr/bin/env");
-
-        for (const auto& key : environment.getAllKeys())
-            full.add (key + "=" + environment[key]);
-    }
-
-    full.addArray (command);
-
-    juce::ChildProcess process;
-    RunResult result;
-
-    if (! process.start (full, juce::ChildProcess::wantStdOut))
-        return result;
-
-    result.output = process.readAllProcessOutput();
-    process.waitForProcessToFinish (120000);
-    result.exitCode = (int) process.getExitCode();
-    return result;
+    return runChild (command, environment, juce::ChildProcess::wantStdOut);
 }
 
 std::map<juce::String, juce::String> keyValues (const juce::String& text)

@@ -4,29 +4,15 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include "ChildRun.h"
+
 namespace
 {
-struct Run
-{
-    int exitCode = -1;
-    juce::String output;
-};
-
-Run render (const juce::StringArray& args)
+ChildRun render (const juce::StringArray& args)
 {
     juce::StringArray command { CORVANE_RENDER };
     command.addArray (args);
-    juce::ChildProcess process;
-    Run run;
-
-    if (process.start (command))
-    {
-        run.output = process.readAllProcessOutput();
-        process.waitForProcessToFinish (60000);
-        run.exitCode = (int) process.getExitCode();
-    }
-
-    return run;
+    return runChild (command);
 }
 
 std::unique_ptr<juce::AudioFormatReader> open (const juce::File& file)
